@@ -1,0 +1,37 @@
+# Every web address the program opens or fetches is fixed when the program is
+# built. The addresses end up on a command line (the Windows build hands them
+# to the command interpreter), so anything that could be read as more than one
+# URL is refused here rather than escaped at run time.
+
+function(quobel_link VAR DEFAULT DOC)
+    set(${VAR} "${DEFAULT}" CACHE STRING "${DOC}")
+    set(url "${${VAR}}")
+    if(NOT url MATCHES "^https?://[^/?#]+")
+        message(FATAL_ERROR "${VAR} must be an absolute http or https URL, got \"${url}\"")
+    endif()
+    if(url MATCHES "[ \t\r\n]")
+        message(FATAL_ERROR "${VAR} must not contain whitespace, got \"${url}\"")
+    endif()
+    if(url MATCHES "[&|<>^%\"]")
+        message(FATAL_ERROR "${VAR} must not contain any of & | < > ^ % \", got \"${url}\"")
+    endif()
+    # The optional last argument is a pattern the address has to end with.
+    if(ARGC GREATER 3 AND NOT url MATCHES "${ARGV3}$")
+        message(FATAL_ERROR "${VAR} must end with \"${ARGV3}\", got \"${url}\"")
+    endif()
+endfunction()
+
+quobel_link(QUOBEL_ICON_TOOL_LINK "http://qorhome.example.net/share/icon-tool"
+    "File-share page of the icon-making tool")
+quobel_link(QUOBEL_BUG_FORUM_LINK "http://qorhome.example.net/bbs/forumdisplay.php?fid=4"
+    "Forum board for bug reports" "/forumdisplay\\.php\\?fid=4")
+quobel_link(QUOBEL_BLOG_LINK_A "http://hi.example.com/qor"
+    "The author's first blog")
+quobel_link(QUOBEL_BLOG_LINK_B "http://blog.example.cn/qor"
+    "The author's second blog")
+quobel_link(QUOBEL_PHRASE_LIST_LINK "http://qorhome.example.net/share/quobel-phrases"
+    "File-share page of the list of supported phrases")
+quobel_link(QUOBEL_UPDATE_FORUM_LINK "http://qorhome.example.net/bbs/forumdisplay.php?fid=5"
+    "Forum board where new versions are posted" "/forumdisplay\\.php\\?fid=5")
+quobel_link(QUOBEL_UPDATE_PROBE_LINK "http://qorhome.example.net/quobel/123.htm"
+    "Probe page of the update check" "/123\\.htm")

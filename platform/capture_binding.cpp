@@ -1,0 +1,39 @@
+#include "platform/capture_binding.h"
+
+#include <QDir>
+
+namespace quobel {
+
+CaptureLibraryBinding::CaptureLibraryBinding(QString programFolder)
+    : programFolder_(std::move(programFolder)) {}
+
+std::optional<CaptureLibraryBinding::Entry> CaptureLibraryBinding::bind(QString* error) {
+    if (entry_)
+        return entry_;
+    // QLibrary adds the platform's prefix and suffix (libCameraDll.so,
+    // CameraDll.dll) to a name without them.
+    const QString candidates[] = {QDir(programFolder_).filePath(QLatin1String(kLibraryName)),
+                                  QLatin1String(kLibraryName)};
+    QString reason;
+    for (const QString& candidate : candidates) {
+        library_.setFileName(candidate);
+        if (library_.load())
+            break;
+        reason = library_.errorString();
+    }
+    if (!library_.isLoaded()) {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    }
+    entry_ = reinterpret_cast<Entry>(library_.resolve(kEntryName));
+    if (!entry_) {
+        if (error)
+            *error = library_.errorString();
+        library_.unload();
+        return std::nullopt;
+    }
+    return entry_;
+}
+
+} // namespace quobel

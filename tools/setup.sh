@@ -1,0 +1,45 @@
+# Shared by ./run and ./test: installs what a fresh Debian 12 machine lacks,
+# then configures and builds into the given folder. Sourced, not run.
+
+QUOBEL_PACKAGES=(
+    # build
+    cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    # so every Chinese text renders as glyphs
+    fonts-wqy-microhei
+    # opening links, and the desktop the end-to-end tests run the program on
+    xdg-utils xvfb openbox xdotool wmctrl x11-utils imagemagick
+    # reading the running program the way a screen reader does
+    dbus dbus-x11 at-spi2-core python3-pyatspi
+    clang-format
+)
+
+quobel_missing_packages() {
+    local missing=() pkg
+    for pkg in "${QUOBEL_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed$' ||
+            missing+=("$pkg")
+    done
+    [ "${#missing[@]}" -eq 0 ] || printf '%s\n' "${missing[@]}"
+}
+
+quobel_install_packages() {
+    local missing
+    mapfile -t missing < <(quobel_missing_packages)
+    [ "${#missing[@]}" -gt 0 ] || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# quobel_build BUILD_DIR [extra cmake arguments...]
+quobel_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    fi
+    cmake --build "$dir"
+}
