@@ -1,0 +1,17 @@
+#include "chat/transfer_control.h"
+
+#include "platform/page_fetch.h"
+
+namespace quobel {
+
+TransferControl::TransferControl(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("Inet1"));
+}
+
+void TransferControl::FetchPage(const QString& url) {
+    // A failed fetch leaves no stale answer behind to be read by mistake.
+    responseText_.clear();
+    responseText_ = quobel::FetchPage(url, settings_);
+}
+
+} // namespace quobel
