@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+namespace camera {
+
+// Where a pointer is, seen from the current selection.
+enum class Handle {
+    None,
+    Inside,
+    TopLeft,
+    Top,
+    TopRight,
+    Right,
+    BottomRight,
+    Bottom,
+    BottomLeft,
+    Left,
+};
+
+// The selection rectangle and the drag gestures that shape it, in logical
+// pixels of the virtual desktop. Points are pixel cells: a drag from one cell
+// to another selects both cells and everything between, so the last row and
+// column of a screen can be reached.
+class SelectionEditor {
+public:
+    // Below this a drawn rectangle is taken for a stray click, and resizing
+    // stops here so the handles never sit on top of each other.
+    static constexpr int kMinimumSide = 4;
+    // How far from a corner or edge the pointer still takes hold of it.
+    static constexpr int kHandleReach = 6;
+
+    explicit SelectionEditor(const QRect& bounds);
+
+    const QRect& bounds() const { return bounds_; }
+    bool hasSelection() const { return !selection_.isNull(); }
+    // Null while there is none.
+    QRect selection() const { return selection_; }
+    bool isDragging() const { return gesture_ != Gesture::None; }
+
+    Handle handleAt(const QPoint& point) const;
+
+    void press(const QPoint& point);
+    void move(const QPoint& point);
+    void release(const QPoint& point);
+    // Drops the gesture in progress and restores the selection it started from.
+    void abandonGesture();
+
+private:
+    enum class Gesture { None, Drawing, Moving, Resizing };
+
+    QPoint clamped(const QPoint& point) const;
+    // Cells between anchor and pointer on one axis, at least kMinimumSide long,
+    // kept inside [low, high].
+    static void span(int anchor, int pointer, int low, int high, int& first, int& last);
+
+    QRect bounds_;
+    QRect selection_;
+    QRect before_;
+    Gesture gesture_ = Gesture::None;
+    QPoint anchor_;
+    QPoint grabOffset_;
+    bool resizesX_ = false;
+    bool resizesY_ = false;
+};
+
+} // namespace camera
