@@ -29,7 +29,8 @@ std::optional<CaptureLibraryBinding::Entry> CaptureLibraryBinding::bind(QString*
     entry_ = reinterpret_cast<Entry>(library_.resolve(kEntryName));
     if (!entry_) {
         if (error)
-            *error = library_.errorString();
+            *error = QStringLiteral("“%1”中没有入口 %2")
+                         .arg(library_.fileName(), QLatin1String(kEntryName));
         library_.unload();
         return std::nullopt;
     }
