@@ -28,7 +28,9 @@ QString PicturesFolder() {
 QString WithPngSuffix(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
         return path;
-    return path + QStringLiteral(".png");
+    // "name." has no suffix either; do not make it "name..png".
+    return path +
+           (path.endsWith(QLatin1Char('.')) ? QStringLiteral("png") : QStringLiteral(".png"));
 }
 
 bool SaveCapture(const QImage& image, const QString& path, QString* error) {

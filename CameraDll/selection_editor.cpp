@@ -55,15 +55,18 @@ QPoint SelectionEditor::clamped(const QPoint& point) const {
             std::clamp(point.y(), bounds_.top(), bounds_.bottom())};
 }
 
-void SelectionEditor::span(int anchor, int pointer, int low, int high, int& first, int& last) {
+void SelectionEditor::span(int anchor, int pointer, bool forward, int low, int high, int& first,
+                           int& last) {
     first = std::min(anchor, pointer);
     last = std::max(anchor, pointer);
     if (last - first + 1 >= kMinimumSide)
         return;
     // Too short: grow away from the anchor towards the pointer, or the other
     // way when that would leave the desktop.
-    const bool forward =
-        pointer >= anchor ? anchor + kMinimumSide - 1 <= high : anchor - kMinimumSide + 1 < low;
+    if (pointer != anchor)
+        forward = pointer > anchor;
+    if (forward ? anchor + kMinimumSide - 1 > high : anchor - kMinimumSide + 1 < low)
+        forward = !forward;
     if (forward) {
         first = anchor;
         last = std::min(anchor + kMinimumSide - 1, high);
@@ -99,6 +102,8 @@ void SelectionEditor::press(const QPoint& rawPoint) {
     resizesX_ = handle != Handle::Top && handle != Handle::Bottom;
     resizesY_ = handle != Handle::Left && handle != Handle::Right;
     anchor_ = QPoint(grabsLeft ? s.right() : s.left(), grabsTop ? s.bottom() : s.top());
+    forwardX_ = !grabsLeft;
+    forwardY_ = !grabsTop;
 }
 
 void SelectionEditor::move(const QPoint& rawPoint) {
@@ -107,7 +112,11 @@ void SelectionEditor::move(const QPoint& rawPoint) {
     case Gesture::None:
         return;
     case Gesture::Drawing:
-        selection_ = QRect(anchor_, point).normalized();
+        // Not QRect::normalized(): it treats a reversed rectangle as exclusive
+        // and loses a row and a column.
+        selection_ =
+            QRect(QPoint(std::min(anchor_.x(), point.x()), std::min(anchor_.y(), point.y())),
+                  QPoint(std::max(anchor_.x(), point.x()), std::max(anchor_.y(), point.y())));
         return;
     case Gesture::Moving: {
         QPoint topLeft = point - grabOffset_;
@@ -124,9 +133,9 @@ void SelectionEditor::move(const QPoint& rawPoint) {
         int top = selection_.top();
         int bottom = selection_.bottom();
         if (resizesX_)
-            span(anchor_.x(), point.x(), bounds_.left(), bounds_.right(), left, right);
+            span(anchor_.x(), point.x(), forwardX_, bounds_.left(), bounds_.right(), left, right);
         if (resizesY_)
-            span(anchor_.y(), point.y(), bounds_.top(), bounds_.bottom(), top, bottom);
+            span(anchor_.y(), point.y(), forwardY_, bounds_.top(), bounds_.bottom(), top, bottom);
         selection_ = QRect(QPoint(left, top), QPoint(right, bottom));
         return;
     }

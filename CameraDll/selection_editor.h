@@ -52,8 +52,10 @@ private:
 
     QPoint clamped(const QPoint& point) const;
     // Cells between anchor and pointer on one axis, at least kMinimumSide long,
-    // kept inside [low, high].
-    static void span(int anchor, int pointer, int low, int high, int& first, int& last);
+    // kept inside [low, high]. With the pointer on the anchor the selection
+    // stays on the side it was (forward: after the anchor).
+    static void span(int anchor, int pointer, bool forward, int low, int high, int& first,
+                     int& last);
 
     QRect bounds_;
     QRect selection_;
@@ -63,6 +65,8 @@ private:
     QPoint grabOffset_;
     bool resizesX_ = false;
     bool resizesY_ = false;
+    bool forwardX_ = false;
+    bool forwardY_ = false;
 };
 
 } // namespace camera
