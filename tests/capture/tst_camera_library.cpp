@@ -1,0 +1,200 @@
+// The built library as the program sees it: loaded with QLibrary, entry
+// resolved by its bare name, called inside the caller's QApplication.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLibrary>
+#include <QPainter>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+using Entry = std::int32_t (*)(std::int32_t);
+
+Entry Resolve(QLibrary& library) {
+    library.setFileName(QStringLiteral(CAMERA_LIBRARY_PATH));
+    return reinterpret_cast<Entry>(library.resolve("CameraSubArea"));
+}
+
+QList<QWidget*> Overlays() {
+    QList<QWidget*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QStringLiteral("captureOverlay"))
+            found << widget;
+    return found;
+}
+
+QList<QWidget*> VisibleOverlays() {
+    QList<QWidget*> found;
+    for (QWidget* widget : Overlays())
+        if (widget->isVisible())
+            found << widget;
+    return found;
+}
+
+// A host window that counts its paints.
+class Host : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        ++paints;
+        QPainter(this).fillRect(rect(), Qt::darkCyan);
+    }
+};
+
+} // namespace
+
+class CameraLibraryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void onlyTheEntryIsExported();
+    void escapeEndsTheCall();
+    void finishCopiesAndReturnsZero();
+    void secondCallWhileCapturingReturnsAtOnce();
+    void unknownModeShowsNothing();
+    void withoutAQApplication_data();
+    void withoutAQApplication();
+    void cleanup();
+
+private:
+    QLibrary library_;
+    Entry entry_ = nullptr;
+};
+
+void CameraLibraryTest::initTestCase() {
+    entry_ = Resolve(library_);
+    QVERIFY2(entry_, qPrintable(library_.errorString()));
+}
+
+void CameraLibraryTest::cleanup() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(Overlays().isEmpty());
+}
+
+void CameraLibraryTest::onlyTheEntryIsExported() {
+    QLibrary library(QStringLiteral(CAMERA_LIBRARY_PATH));
+    QVERIFY(library.resolve("CameraSubArea"));
+    // The capture classes stay inside; a host with classes of the same names
+    // must not get ours.
+    QVERIFY(!library.resolve("_ZN6camera15SelectionEditor5pressERK6QPoint"));
+    QVERIFY(!library.resolve("_ZN6camera14CaptureSession6cancelEv"));
+}
+
+void CameraLibraryTest::escapeEndsTheCall() {
+    Host host;
+    host.resize(200, 100);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    const int paintsBefore = host.paints;
+    int overlaysSeen = 0;
+    int hostPaintsDuring = 0;
+    QTimer::singleShot(50, [&] {
+        // The host keeps painting while the capture is up.
+        host.update();
+        QTimer::singleShot(50, [&] {
+            hostPaintsDuring = host.paints - paintsBefore;
+            overlaysSeen = static_cast<int>(VisibleOverlays().size());
+            if (!VisibleOverlays().isEmpty())
+                QTest::keyClick(VisibleOverlays().front(), Qt::Key_Escape);
+        });
+    });
+    const QString clipboardBefore = QStringLiteral("host text");
+    QGuiApplication::clipboard()->setText(clipboardBefore);
+    QCOMPARE(entry_(0), 1);
+    QCOMPARE(overlaysSeen, static_cast<int>(QGuiApplication::screens().size()));
+    QVERIFY(hostPaintsDuring > 0);
+    QVERIFY(VisibleOverlays().isEmpty());
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboardBefore);
+    QVERIFY(host.isVisible());
+}
+
+void CameraLibraryTest::finishCopiesAndReturnsZero() {
+    QTimer::singleShot(50, [] {
+        const QList<QWidget*> overlays = VisibleOverlays();
+        if (overlays.isEmpty())
+            return;
+        QWidget* overlay = overlays.front();
+        QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(10, 20));
+        QTest::mouseMove(overlay, QPoint(60, 60));
+        QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(69, 59));
+        auto* finish = overlay->findChild<QToolButton*>(QStringLiteral("finishButton"));
+        if (finish)
+            QTest::mouseClick(finish, Qt::LeftButton);
+    });
+    const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    QCOMPARE(entry_(0), 0);
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), (QSizeF(60, 40) * scale).toSize());
+    QVERIFY(VisibleOverlays().isEmpty());
+}
+
+void CameraLibraryTest::secondCallWhileCapturingReturnsAtOnce() {
+    int nested = 0;
+    qsizetype overlaysAfterNested = -1;
+    QTimer::singleShot(50, [&] {
+        nested = entry_(0);
+        overlaysAfterNested = VisibleOverlays().size();
+        if (!VisibleOverlays().isEmpty())
+            QTest::keyClick(VisibleOverlays().front(), Qt::Key_Escape);
+    });
+    QCOMPARE(entry_(0), 1);
+    QCOMPARE(nested, -3);
+    QCOMPARE(overlaysAfterNested, QGuiApplication::screens().size());
+    // Once over, the next call runs again.
+    QTimer::singleShot(50, [] {
+        if (!VisibleOverlays().isEmpty())
+            QTest::keyClick(VisibleOverlays().front(), Qt::Key_Escape);
+    });
+    QCOMPARE(entry_(0), 1);
+}
+
+void CameraLibraryTest::unknownModeShowsNothing() {
+    QCOMPARE(entry_(1), -4);
+    QCOMPARE(entry_(-1), -4);
+    QVERIFY(Overlays().isEmpty());
+}
+
+void CameraLibraryTest::withoutAQApplication_data() {
+    QTest::addColumn<QString>("host");
+    QTest::newRow("no application object") << QStringLiteral("--bare");
+    QTest::newRow("a QGuiApplication, no widgets") << QStringLiteral("--gui");
+}
+
+void CameraLibraryTest::withoutAQApplication() {
+    QFETCH(QString, host);
+    QProcess process;
+    process.start(QCoreApplication::applicationFilePath(), {host});
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("-1"));
+}
+
+// Run with --bare or --gui, the test program is a host of that kind: it calls
+// the library once and prints the result.
+int main(int argc, char** argv) {
+    const QByteArray host = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (host == "--bare" || host == "--gui") {
+        std::unique_ptr<QGuiApplication> app;
+        if (host == "--gui")
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        QLibrary library;
+        const Entry entry = Resolve(library);
+        if (!entry)
+            return 2;
+        std::printf("%d\n", static_cast<int>(entry(0)));
+        return 0;
+    }
+    QApplication app(argc, argv);
+    CameraLibraryTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_camera_library.moc"
