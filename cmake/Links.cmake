@@ -1,24 +1,11 @@
 # Every web address the program opens or fetches is fixed when the program is
-# built. The addresses end up on a command line (the Windows build hands them
-# to the command interpreter), so anything that could be read as more than one
-# URL is refused here rather than escaped at run time.
+# built, one cache variable each.
+
+include(${CMAKE_CURRENT_LIST_DIR}/LinkCheck.cmake)
 
 function(quobel_link VAR DEFAULT DOC)
     set(${VAR} "${DEFAULT}" CACHE STRING "${DOC}")
-    set(url "${${VAR}}")
-    if(NOT url MATCHES "^https?://[^/?#]+")
-        message(FATAL_ERROR "${VAR} must be an absolute http or https URL, got \"${url}\"")
-    endif()
-    if(url MATCHES "[ \t\r\n]")
-        message(FATAL_ERROR "${VAR} must not contain whitespace, got \"${url}\"")
-    endif()
-    if(url MATCHES "[&|<>^%\"]")
-        message(FATAL_ERROR "${VAR} must not contain any of & | < > ^ % \", got \"${url}\"")
-    endif()
-    # The optional last argument is a pattern the address has to end with.
-    if(ARGC GREATER 3 AND NOT url MATCHES "${ARGV3}$")
-        message(FATAL_ERROR "${VAR} must end with \"${ARGV3}\", got \"${url}\"")
-    endif()
+    quobel_check_link(${VAR} "${${VAR}}" ${ARGN})
 endfunction()
 
 quobel_link(QUOBEL_ICON_TOOL_LINK "http://qorhome.example.net/share/icon-tool"
