@@ -229,6 +229,7 @@ class Session:
         self.desktop = Desktop(workdir)
         self.links = LinkLog(workdir)
         self.programs = []
+        self.output_dir = None
         self._registry = None
 
     def __enter__(self):
@@ -376,6 +377,12 @@ class Program:
         """Closes a window the way a person does: the window manager sends
         WM_DELETE_WINDOW (xdotool windowclose would destroy it instead)."""
         run_tool(["wmctrl", "-ic", hex(window)], self.session.env)
+
+    def screenshot(self, window, path):
+        """Saves a PNG of the window with its window-manager frame."""
+        run_tool(["import", "-frame", "-window", str(window), path], self.session.env,
+                 timeout=30)
+        log(f"screenshot {path}")
 
     def activate(self, window):
         run_tool(["xdotool", "windowactivate", "--sync", str(window)], self.session.env)
@@ -540,6 +547,7 @@ def main(scenarios, description):
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     parser.add_argument("--link", action="append", default=[], metavar="NAME=URL",
                         help="a link constant of the build, e.g. BlogLinkA=http://...")
+    parser.add_argument("--output-dir", help="where a scenario writes what it makes")
     args = parser.parse_args()
 
     if os.environ.get(_INNER_MARK) != "1":
@@ -558,6 +566,7 @@ def main(scenarios, description):
     failed = True
     try:
         with Session(workdir) as session:
+            session.output_dir = args.output_dir and os.path.abspath(args.output_dir)
             scenarios[args.scenario](session, os.path.abspath(args.program), links)
         failed = False
     except Failure as error:
