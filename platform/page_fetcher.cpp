@@ -1,24 +1,39 @@
 #include "platform/page_fetcher.h"
 
+#include "platform/fetch_failure.h"
+#include "platform/fetch_text.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace quobel {
 
 namespace {
 
-// Eats user input for as long as it is installed. QEventLoop's
+// How much Qt may hold for us between two reads. Without a limit the
+// network thread buffers whatever arrives, bound or no bound.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
+
+// Drops user input for as long as it is installed. QEventLoop's
 // ExcludeUserInputEvents only postpones input, so clicks made during the wait
 // would still run once it ends.
 class InputBlocker : public QObject {
 public:
-    InputBlocker() { qApp->installEventFilter(this); }
-    ~InputBlocker() override { qApp->removeEventFilter(this); }
+    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputBlocker() override {
+        // Input that reached the queue while the answer came in is dropped
+        // too, not handed to the windows a moment after the wait.
+        QCoreApplication::processEvents();
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
+    InputBlocker(const InputBlocker&) = delete;
+    InputBlocker& operator=(const InputBlocker&) = delete;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -26,18 +41,29 @@ protected:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-        case QEvent::Wheel:
         case QEvent::Shortcut:
         case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::NativeGesture:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
             return true;
         case QEvent::Close:
-            // A close asked for by the window system waits for the answer too:
-            // ignoring it leaves the window up and the request unharmed.
+            // A close asked for by the window system waits for the answer
+            // too: ignoring it leaves the window up and the request unharmed.
             if (event->spontaneous()) {
                 event->ignore();
                 return true;
@@ -49,45 +75,62 @@ protected:
     }
 };
 
-QString StatusLine(QNetworkReply& reply) {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QString reason =
-        reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
-    // Qt keeps no raw status line; rebuild it. HTTP/2 carries no reason phrase.
-    const bool http2 = reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
-    QString line =
-        http2 ? QStringLiteral("HTTP/2 %1").arg(status) : QStringLiteral("HTTP/1.1 %1").arg(status);
-    if (!reason.isEmpty())
-        line += QLatin1Char(' ') + reason;
-    return line;
+// What happened to one request, beyond what the reply itself says.
+struct Transfer {
+    QByteArray body;
+    bool truncated = false;
+    bool timedOut = false;
+};
+
+bool IsHttp(const QUrl& url) {
+    return url.isValid() && !url.host().isEmpty() &&
+           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
-QString ResponseText(QNetworkReply& reply, const QByteArray& body) {
-    QString text = StatusLine(reply) + QStringLiteral("\r\n");
-    for (const auto& [name, value] : reply.rawHeaderPairs())
-        text += QString::fromLatin1(name) + QStringLiteral(": ") + QString::fromLatin1(value) +
-                QStringLiteral("\r\n");
-    text += QStringLiteral("\r\n");
-    text += QString::fromUtf8(body);
-    return text;
+// 4xx and 5xx answers set error() too, but they are complete answers. Qt
+// uses some of the same codes for its own trouble with a body, so the status
+// has to agree.
+bool IsHttpStatusError(QNetworkReply::NetworkError error, int status) {
+    const bool statusCode =
+        (error >= QNetworkReply::ContentAccessDenied &&
+         error <= QNetworkReply::UnknownContentError) ||
+        (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    return statusCode && status >= 400;
 }
 
-QString FailureText(QNetworkReply& reply, bool timedOut) {
-    if (timedOut)
-        return QStringLiteral("网页读取超时：服务器在规定时间内没有应答。");
-    switch (reply.error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("网页读取失败：服务器拒绝连接。");
-    case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("网页读取失败：找不到服务器。");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("网页读取失败：服务器中途断开了连接。");
-    case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("网页读取失败：网页重定向次数过多。");
-    default:
-        return QStringLiteral("网页读取失败：%1").arg(reply.errorString());
-    }
+bool IsIdentityCoding(const QByteArray& coding) {
+    const QByteArray trimmed = coding.trimmed().toLower();
+    return trimmed.isEmpty() || trimmed == "identity";
+}
+
+QNetworkRequest MakeRequest(const QUrl& url, const FetchSettings& settings) {
+    QNetworkRequest request(url);
+    request.setMaximumRedirectsAllowed(settings.maxRedirects);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Every check asks afresh; no cache on the way may answer for the server.
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setRawHeader("Cache-Control", "no-cache");
+    // Left to itself Qt asks for gzip, deflate and brotli, and then neither a
+    // compressed body cut short nor one behind a broken Content-Length is
+    // noticed. A probe page gains nothing from compression; asking for none
+    // keeps Qt's length checks working.
+    request.setRawHeader("Accept-Encoding", "identity");
+    return request;
+}
+
+QString CompleteText(QNetworkReply& reply, const QByteArray& body) {
+    const QString status =
+        StatusLine(reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                   reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(),
+                   reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool());
+    return AnswerText(status, reply.rawHeaderPairs(),
+                      DecodeBody(body, reply.rawHeader("Content-Type")));
+}
+
+PageFetcher::Outcome Failed(const QUrl& url, FetchFailure failure, const QString& detail = {}) {
+    return {false, FailureReport(url, failure, detail)};
 }
 
 } // namespace
@@ -96,54 +139,81 @@ PageFetcher::PageFetcher() = default;
 PageFetcher::~PageFetcher() = default;
 
 PageFetcher::Outcome PageFetcher::fetch(const QUrl& url, const FetchSettings& settings) {
+    if (!IsHttp(url))
+        return Failed(url, FetchFailure::BadAddress);
     if (!network_)
         network_ = std::make_unique<QNetworkAccessManager>();
 
-    QNetworkRequest request(url);
-    // Qt's default is no time-out at all. The time-out restarts on every byte
-    // received, so a server that trickles forever is stopped by the body bound.
-    request.setTransferTimeout(static_cast<int>(settings.timeout.count()));
-    request.setMaximumRedirectsAllowed(settings.maxRedirects);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-
-    QNetworkReply* reply = network_->get(request);
-    QByteArray body;
-    bool truncated = false;
+    const std::unique_ptr<QNetworkReply> reply(network_->get(MakeRequest(url, settings)));
+    reply->setReadBufferSize(kReadBufferBytes);
+    Transfer transfer;
     QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        const qint64 room = settings.maxBodyBytes - body.size();
-        body += reply->read(room);
-        if (body.size() >= settings.maxBodyBytes && !reply->isFinished()) {
+
+    auto drain = [&] {
+        const qint64 room = settings.maxBodyBytes - transfer.body.size();
+        if (room > 0)
+            transfer.body += reply->read(room);
+        if (transfer.body.size() >= settings.maxBodyBytes && !reply->isFinished() &&
+            !transfer.truncated) {
             // The rest is dropped unread; the answer is judged on what came.
-            truncated = true;
+            transfer.truncated = true;
             reply->abort();
         }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished()) {
-        InputBlocker blocker;
-        loop.exec();
-    }
-    if (!truncated && reply->bytesAvailable() > 0)
-        body += reply->read(settings.maxBodyBytes - body.size());
+    };
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
-    Outcome outcome;
-    const bool haveStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    const QNetworkReply::NetworkError error = reply->error();
-    // 4xx and 5xx answers set error() too, but they are complete answers.
-    const bool httpStatusError =
-        error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownServerError;
-    if (truncated || error == QNetworkReply::NoError || (haveStatus && httpStatusError)) {
-        outcome.completed = haveStatus;
-        outcome.text = haveStatus ? ResponseText(*reply, body)
-                                  : QStringLiteral("网页读取失败：服务器的应答不是 HTTP。");
-    } else {
-        const bool timedOut = error == QNetworkReply::OperationCanceledError;
-        outcome.text = FailureText(*reply, timedOut);
+    // Qt's own transfer time-out restarts with every byte of body and looks
+    // like abort() when it fires. One deadline over the whole exchange, with
+    // a flag of our own, bounds the wait and says what happened.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        if (reply->isFinished())
+            return;
+        transfer.timedOut = true;
+        reply->abort();
+    });
+
+    bool interrupted = false;
+    {
+        InputBlocker blocker;
+        deadline.start(settings.timeout);
+        if (!reply->isFinished())
+            loop.exec();
+        // exec() also returns when the program is asked to end.
+        if (!reply->isFinished()) {
+            interrupted = true;
+            reply->abort();
+        }
+        deadline.stop();
     }
-    reply->deleteLater();
-    return outcome;
+    if (!transfer.truncated && !transfer.timedOut && !interrupted)
+        drain();
+
+    if (transfer.timedOut)
+        return Failed(url, FetchFailure::TimedOut);
+    if (interrupted)
+        return Failed(url, FetchFailure::Interrupted);
+
+    const QNetworkReply::NetworkError error = reply->error();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const bool answered = transfer.truncated || error == QNetworkReply::NoError ||
+                          IsHttpStatusError(error, status.toInt());
+    if (!answered) {
+        // A redirect to a scheme Qt cannot fetch (file:, ftp:) reads as an
+        // unknown protocol, as if our own address were bad.
+        if (error == QNetworkReply::ProtocolUnknownError && status.toInt() / 100 == 3)
+            return Failed(url, FetchFailure::InsecureRedirect);
+        return Failed(url, ClassifyNetworkError(error, status.isValid()), reply->errorString());
+    }
+    if (!status.isValid())
+        return Failed(url, FetchFailure::NotHttp);
+    const QByteArray coding = reply->rawHeader("Content-Encoding");
+    if (!IsIdentityCoding(coding))
+        return Failed(url, FetchFailure::UnrequestedCoding, QString::fromLatin1(coding));
+    return {true, CompleteText(*reply, transfer.body)};
 }
 
 } // namespace quobel
