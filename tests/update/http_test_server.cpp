@@ -123,6 +123,8 @@ void HttpTestServer::onReadyRead(QTcpSocket* socket) {
     requests_ << request;
     const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
     const QByteArray path = requestLine.value(1);
+    if (onRequest)
+        onRequest();
     serve(socket, routes_.value(path, default_));
 }
 

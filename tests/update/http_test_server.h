@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QUrl>
 
+#include <functional>
+
 class QTcpSocket;
 
 namespace quobel::testing {
@@ -58,6 +60,9 @@ public:
 
     void setDefault(const Behaviour& behaviour) { default_ = behaviour; }
     void route(const QByteArray& path, const Behaviour& behaviour) { routes_[path] = behaviour; }
+
+    // Runs when a request has been read, before it is answered.
+    std::function<void()> onRequest;
 
     int requestCount() const { return requests_.size(); }
     // Request lines and headers as received, one entry per request.
