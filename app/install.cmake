@@ -11,15 +11,18 @@ install(TARGETS quobel RUNTIME DESTINATION "${QUOBEL_INSTALL_DIR}")
 install(FILES "${QUOBEL_ICON_FILE}" DESTINATION "${QUOBEL_INSTALL_DIR}")
 
 # The capture library's folder is added after this one, so whether it
-# exists is only known once the whole project has been read.
-function(quobel_install_capture_library)
+# exists is only known once the whole project has been read. The library
+# needs nothing beyond the system's Qt, so it goes in as built.
+function(quobel_install_capture_library destination)
     if(TARGET CameraDll)
-        install(TARGETS CameraDll
-            LIBRARY DESTINATION "${QUOBEL_INSTALL_DIR}"
-            RUNTIME DESTINATION "${QUOBEL_INSTALL_DIR}")
+        install(FILES "$<TARGET_FILE:CameraDll>" DESTINATION "${destination}")
     endif()
 endfunction()
-cmake_language(DEFER CALL quobel_install_capture_library)
+# A deferred call reads its variables when it runs, in the top folder's
+# scope, so the destination is written into the call now.
+cmake_language(EVAL CODE "
+    cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]]
+        CALL quobel_install_capture_library [[${QUOBEL_INSTALL_DIR}]])")
 
 if(NOT WIN32)
     configure_file(quobel.sh.in "${CMAKE_CURRENT_BINARY_DIR}/quobel" @ONLY)
