@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <exception>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #if defined(_WIN32)
 // The .def file keeps the exported name undecorated under __stdcall.
 #define CAMERADLL_EXPORT
@@ -36,6 +40,20 @@ enum Status : std::int32_t {
 
 bool g_capturing = false;
 
+// glibc raises its mmap threshold to the largest block freed so far. After
+// the first capture every screen-sized buffer (the grab's transfer buffer,
+// the screenshots) would come from the heaps instead and stay there once
+// freed; the X connection's reader thread has a heap of its own that
+// malloc_trim cannot shrink. A fixed threshold keeps such blocks mapped on
+// their own, so each is returned to the system the moment it is freed and a
+// capture leaves nothing behind in the chat program.
+void ReturnScreenSizedBlocksAtOnce() {
+#if defined(__GLIBC__)
+    static const bool fixed = mallopt(M_MMAP_THRESHOLD, 1024 * 1024) == 1;
+    Q_UNUSED(fixed);
+#endif
+}
+
 } // namespace
 
 // Synchronous: returns when the capture is over. Callers do nothing after the
@@ -57,6 +75,7 @@ extern "C" CAMERADLL_EXPORT std::int32_t CAMERADLL_CALL CameraSubArea(std::int32
     const QScopedValueRollback<bool> capturing(g_capturing, true);
     // No exception may cross into a caller that knows nothing of C++.
     try {
+        ReturnScreenSizedBlocksAtOnce();
         std::vector<camera::ScreenShot> shots = camera::GrabScreens();
         if (shots.empty())
             return kNoScreen;
