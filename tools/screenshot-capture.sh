@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Takes a picture of the capture overlay with a selection and its toolbar, on
+# a private 1920x1080 Xvfb: the capture benchmark opens the overlay and holds
+# it, xdotool drags a rectangle, ImageMagick takes the root window.
+#
+#   tools/screenshot-capture.sh BUILD_DIR [OUTPUT.png]
+#
+# Builds nothing. OUTPUT defaults to docs/capture-overlay.png.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:?usage: screenshot-capture.sh BUILD_DIR [OUTPUT.png]}" && pwd)
+output=${2:-$root/docs/capture-overlay.png}
+driver="$build/bench/quobel_capture_bench"
+[ -x "$driver" ] || { echo "screenshot-capture.sh: $driver is missing; build first" >&2; exit 2; }
+for tool in Xvfb xdotool import; do
+    command -v "$tool" >/dev/null || { echo "screenshot-capture.sh: $tool is missing" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/quobel-shot.XXXXXX)
+xvfb_pid=
+driver_pid=
+cleanup() {
+    for pid in $driver_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkfifo "$work/display"
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1920x1080x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 30 display <"$work/display" || { echo "screenshot-capture.sh: Xvfb did not start" >&2; exit 2; }
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+
+"$driver" --hold >"$work/driver.out" 2>"$work/driver.err" </dev/null &
+driver_pid=$!
+for ((i = 0; i < 200; i++)); do
+    grep -q "overlay up" "$work/driver.out" && break
+    kill -0 "$driver_pid" 2>/dev/null || break
+    sleep 0.1
+done
+grep -q "overlay up" "$work/driver.out" || {
+    echo "screenshot-capture.sh: the overlay did not come up" >&2
+    cat "$work/driver.err" >&2
+    exit 1
+}
+
+# A drag from the top-left to the bottom-right of the area, in steps so the
+# overlay sees the pointer move while the button is held.
+xdotool mousemove 520 300
+sleep 0.2
+xdotool mousedown 1
+for step in 1 2 3 4 5; do
+    xdotool mousemove $((520 + step * 140)) $((300 + step * 80))
+    sleep 0.05
+done
+xdotool mouseup 1
+# Rest the pointer inside the selection, away from the toolbar.
+xdotool mousemove 900 500
+sleep 0.5
+
+mkdir -p "$(dirname "$output")"
+import -window root "$output"
+echo "wrote $output"
+
+# Escape ends the capture; the driver then exits by itself.
+xdotool key Escape
+for ((i = 0; i < 50; i++)); do
+    kill -0 "$driver_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$driver_pid" 2>/dev/null; then
+    echo "screenshot-capture.sh: the overlay did not close on Escape" >&2
+    exit 1
+fi
+wait "$driver_pid" || { echo "screenshot-capture.sh: the driver failed" >&2; exit 1; }
+driver_pid=
