@@ -145,8 +145,11 @@ void CaptureSession::save() {
     if (image.isNull())
         return;
     CaptureOverlay* parent = toolbarHost();
-    // The dialog needs the keyboard the overlay holds.
+    // Out of the way while the file is chosen: the overlays stay above every
+    // managed window, the dialog included, and they hold the keyboard.
     holdKeyboard(false);
+    for (const auto& overlay : overlays_)
+        overlay->hide();
     asking_ = true;
     const QString proposed = DefaultSaveFileName(PicturesFolder(), QDateTime::currentDateTime());
     const QString path = WithPngSuffix(services_.askSavePath(parent, proposed));
@@ -161,9 +164,10 @@ void CaptureSession::save() {
         end(CaptureResult::Saved);
         return;
     }
-    // Nothing chosen, or the file could not be written: the selection stays
-    // and the person can try again.
-    holdKeyboard(true);
+    // Nothing chosen, or the file could not be written: back to the same
+    // selection, so the person can try again or finish instead.
+    show();
+    refresh();
 }
 
 void CaptureSession::finish() {

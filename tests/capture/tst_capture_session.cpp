@@ -32,10 +32,17 @@ struct FakeServices {
     QString answer;
     QStringList proposals;
     QStringList failures;
+    // Whether any overlay was on screen while the path was asked for.
+    bool overlayShownWhileAsking = false;
+    std::vector<QWidget*> overlays;
 
     CaptureServices services() {
-        return {[this](QWidget*, const QString& proposed) {
+        return {[this](QWidget* parent, const QString& proposed) {
                     proposals << proposed;
+                    if (!parent)
+                        overlayShownWhileAsking = true;
+                    for (QWidget* overlay : overlays)
+                        overlayShownWhileAsking = overlayShownWhileAsking || overlay->isVisible();
                     return answer;
                 },
                 [this](QWidget*, const QString& reason) { failures << reason; }};
@@ -127,6 +134,7 @@ void CaptureSessionTest::saveWritesTheSelection() {
                            *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
+    fake.overlays = {overlay};
     Drag(overlay, QPoint(300, 200), QPoint(250, 150)); // drawn up and to the left
     const QRect selection(250, 150, 51, 51);
     QCOMPARE(session.editor().selection(), selection);
@@ -136,6 +144,7 @@ void CaptureSessionTest::saveWritesTheSelection() {
     QVERIFY(session.isOver());
     QCOMPARE(fake.proposals.size(), 1);
     QVERIFY(fake.proposals[0].endsWith(QStringLiteral(".png")));
+    QVERIFY(!fake.overlayShownWhileAsking);
     QCOMPARE(QFileInfo(fake.proposals[0]).absolutePath(), QDir(PicturesFolder()).absolutePath());
     QVERIFY(fake.failures.isEmpty());
 
@@ -154,9 +163,13 @@ void CaptureSessionTest::saveDialogDismissedKeepsTheCaptureOpen() {
                            *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
+    fake.overlays = {overlay};
     Drag(overlay, QPoint(10, 10), QPoint(50, 50));
     QTest::mouseClick(overlay->saveButton(), Qt::LeftButton);
     QCOMPARE(fake.proposals.size(), 1);
+    // The overlay would hide the dialog; it is back once the dialog is gone.
+    QVERIFY(!fake.overlayShownWhileAsking);
+    QVERIFY(overlay->isVisible());
     QVERIFY(!session.isOver());
     QVERIFY(fake.failures.isEmpty());
     QVERIFY(overlay->toolbar()->isVisible());
