@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 using namespace quobel;
 using quobel::testing::HttpTestServer;
@@ -51,6 +52,9 @@ private slots:
     void everyFetchAsksTheServerAgain();
     void laterFetchWorksAfterAFailure();
     void platformThrowsOnlyForFailures();
+    // Must stay last: after QCoreApplication::exit() every later event loop
+    // in this process returns at once.
+    void endingTheProgramEndsTheWait();
 };
 
 void PageFetcherTest::completeAnswers_data() {
@@ -70,6 +74,10 @@ void PageFetcherTest::completeAnswers_data() {
     QTest::newRow("status without reason phrase")
         << HttpTestServer::Raw("HTTP/1.1 404\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
         << "HTTP/1.1 404\r\n"
+        << "";
+    QTest::newRow("no content despite a length")
+        << HttpTestServer::Raw("HTTP/1.1 204 No Content\r\nContent-Length: 50\r\n\r\n")
+        << "HTTP/1.1 204 No Content\r\n"
         << "";
     QTest::newRow("empty body") << HttpTestServer::Answer(200, "OK", "") << "HTTP/1.1 200 OK\r\n"
                                 << "";
@@ -144,6 +152,12 @@ void PageFetcherTest::failures_data() {
         << kServer << 600 << "等待应答超时。";
     QTest::newRow("closed mid-body")
         << HttpTestServer::CutShort("half of it", 100, false) << kServer << 3000 << "连接就断开了";
+    QTest::newRow("absurd announced length")
+        << HttpTestServer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 999999999999\r\n\r\n404")
+        << kServer << 3000 << "应答还没有收完，连接就断开了。";
+    QTest::newRow("not found, cut short")
+        << HttpTestServer::Raw("HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nshort")
+        << kServer << 3000 << "应答还没有收完，连接就断开了。";
     QTest::newRow("reset mid-body")
         << HttpTestServer::CutShort("half of it", 100, true) << kServer << 3000 << "连接就断开了";
     QTest::newRow("closed without a byte")
@@ -279,6 +293,19 @@ void PageFetcherTest::platformThrowsOnlyForFailures() {
         QCOMPARE(error.severity(), PlatformError::Severity::StopsHandler);
         QVERIFY2(error.report().contains(QStringLiteral("超时")), qPrintable(error.report()));
     }
+}
+
+void PageFetcherTest::endingTheProgramEndsTheWait() {
+    HttpTestServer server;
+    server.setDefault(HttpTestServer::Silence());
+    QTimer::singleShot(100ms, [] { QCoreApplication::exit(0); });
+    PageFetcher fetcher;
+    QElapsedTimer clock;
+    clock.start();
+    const PageFetcher::Outcome outcome = fetcher.fetch(server.url(), Quick(5s));
+    QVERIFY(!outcome.completed);
+    QVERIFY2(outcome.text.contains(QStringLiteral("程序正在退出")), qPrintable(outcome.text));
+    QVERIFY(clock.elapsed() < 3000);
 }
 
 QTEST_MAIN(PageFetcherTest)
