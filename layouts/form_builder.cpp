@@ -1,6 +1,7 @@
 #include "layouts/form_builder.h"
 
 #include "layouts/twips.h"
+#include "layouts/wrapping_button.h"
 #include "platform/forms.h"
 
 #include <QAction>
@@ -23,7 +24,7 @@ QWidget* MakeControl(const ControlLayout& control, QWidget* client) {
     const QString text = control.text.toString();
     switch (control.kind) {
     case ControlKind::CommandButton: {
-        auto* button = new QPushButton(text, client);
+        auto* button = new WrappingButton(text, client);
         // Neither Enter nor Escape may press any button.
         button->setAutoDefault(false);
         button->setDefault(false);

@@ -68,6 +68,8 @@ private slots:
     void noButtonIsDefault_data();
     void noButtonIsDefault();
     void spaceOnTheInitialFocusClicksIt();
+    void longCaptionsWrapInsideTheButton_data();
+    void longCaptionsWrapInsideTheButton();
 
     void menu_data();
     void menu();
@@ -370,6 +372,47 @@ void WindowLayoutsTest::spaceOnTheInitialFocusClicksIt() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QCOMPARE(recorder_.log,
              QStringList{RecordingPlatform::Message(QStringLiteral("别想退出！！！"))});
+}
+
+void WindowLayoutsTest::longCaptionsWrapInsideTheButton_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("short caption, one line") << QStringLiteral("确定") << 1;
+    QTest::newRow("phrase-list button, two lines") << QStringLiteral("下载Quobel支持用语") << 2;
+}
+
+// Rendered, the ink of the caption spans one line or two, and stays inside
+// the button's frame.
+void WindowLayoutsTest::longCaptionsWrapInsideTheButton() {
+    QFETCH(QString, caption);
+    QFETCH(int, lines);
+    const auto window = MakeWindow(FormId::Form5);
+    auto* button = qobject_cast<QPushButton*>(FindControl(*window, u"Command5"));
+    button->setText(caption);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const QImage image = button->grab().toImage();
+    const QRect inside = button->rect().adjusted(3, 3, -3, -3);
+    int top = -1;
+    int bottom = -1;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (QColor(image.pixel(x, y)).lightness() < 110) {
+                if (top < 0)
+                    top = y;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    QVERIFY2(top >= 0, "no caption drawn");
+    const int lineHeight = button->fontMetrics().height();
+    const int ink = bottom - top + 1;
+    if (lines == 1)
+        QVERIFY2(ink <= lineHeight, qPrintable(QString::number(ink)));
+    else
+        QVERIFY2(ink > lineHeight * 1.2, qPrintable(QString::number(ink)));
+    QCOMPARE(button->text(), caption);
 }
 
 void WindowLayoutsTest::menu_data() {
