@@ -3,7 +3,7 @@ program, on both editions."""
 
 import harness
 from harness import check, log, wait_until
-from program_steps import (APP_TITLE, BACK, CAPTION, CONFIRM, CONFIRM_LABEL, EXIT, NOTICE_TEXT,
+from program_steps import (AD_BUTTONS, APP_TITLE, BACK, CAPTION, CONFIRM, CONFIRM_LABEL, EXIT, NOTICE_TEXT,
                            NOTICE_TITLE, OK, REFUSE_EXIT, START_BUTTONS, WELCOME, WITH_ADS,
                            WITHOUT_ADS, chat_with_ads, chat_without_ads, check_chat_window,
                            check_start_window, enter_text, no_alert_follows, shown_alone,
@@ -89,9 +89,21 @@ def with_ads(session, program, links):
     app.dismiss_alert("错误", "请输入对话内容！！！")
     no_alert_follows(app)
 
+    # The about box first, the blogs only once it is dismissed.
+    app.press(chat, "关于")
+    app.wait_alert(APP_TITLE, "qor第9981次无聊出品！！！")
+    check(session.links.links() == blogs, "links opened before the about box was dismissed")
+    app.dismiss_alert(APP_TITLE, "qor第9981次无聊出品！！！")
+    opened = blogs * 2
+    session.links.wait_for(opened)
+    for button, link in zip(AD_BUTTONS, blogs):
+        app.press(chat, button)
+        opened.append(link)
+        session.links.wait_for(opened)
+
     app.press(chat, EXIT)
     app.expect_exit(0)
-    session.links.wait_for(blogs + blogs)
+    session.links.wait_for(opened + blogs)
 
 
 def close_ends_program(session, program, links):
