@@ -96,3 +96,31 @@ constexpr const WindowLayout& LayoutOf(FormId id) {
 }
 
 } // namespace quobel::layouts
+
+namespace quobel::layouts {
+
+// Tab indices number every button, label and text box of a window from 0
+// without gaps or repeats; the transfer control has none.
+constexpr bool TabIndicesAreComplete(const WindowLayout& layout) {
+    int numbered = 0;
+    for (const ControlLayout& control : layout.controls) {
+        if (control.tabIndex.has_value() == (control.kind == ControlKind::TransferControl))
+            return false;
+        numbered += control.tabIndex ? 1 : 0;
+    }
+    for (int index = 0; index < numbered; ++index) {
+        int holders = 0;
+        for (const ControlLayout& control : layout.controls)
+            holders += control.tabIndex == index ? 1 : 0;
+        if (holders != 1)
+            return false;
+    }
+    return true;
+}
+
+static_assert(TabIndicesAreComplete(kForm1));
+static_assert(TabIndicesAreComplete(kForm2));
+static_assert(TabIndicesAreComplete(kForm3));
+static_assert(TabIndicesAreComplete(kForm5));
+
+} // namespace quobel::layouts
