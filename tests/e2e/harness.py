@@ -354,9 +354,10 @@ class Program:
             if run_tool(["xdotool", "getwindowname", line], self.session.env,
                         check_rc=False).rstrip("\n") != name:
                 continue
-            # Qt keeps an unmapped helper window per top-level; a mapped one or
-            # one the window manager has iconified (WM_STATE set) is the frame.
-            if self.wm_state(window) is not None:
+            # Skip windows that are not on the screen or minimised: Qt's
+            # unmapped helper windows, and a window just unloaded (withdrawn)
+            # that the program has yet to destroy.
+            if self.wm_state(window) in ("Normal", "Iconic"):
                 found.append(window)
         return found[0] if len(found) == 1 else None
 
