@@ -47,6 +47,13 @@ def capture_triggers(session, program, links):
     chat = chat_without_ads(app)
     window = app.x_window(CAPTION)
 
+    # Ctrl+D with the focus where the window put it (a button).
+    app.key(window, "ctrl+d")
+    overlay_shown(app)
+    check_minimised(app, window, True)
+    escape_overlay(app)
+    restore(app, window)
+
     app.press(chat, CAPTURE_MINIMISED)
     overlay_shown(app)
     check_minimised(app, window, True)

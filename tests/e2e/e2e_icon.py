@@ -4,7 +4,8 @@ import os
 
 import harness
 from harness import check
-from program_steps import (APP_TITLE, CAPTION, NOTICE_TEXT, NOTICE_TITLE, WITHOUT_ADS, copy_program,
+from program_steps import (APP_TITLE, CAPTION, NOTICE_TEXT, NOTICE_TITLE, WITHOUT_ADS,
+                           copy_program,
                            start_window)
 
 

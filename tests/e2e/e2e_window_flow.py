@@ -2,12 +2,12 @@
 program, on both editions."""
 
 import harness
-from harness import check, log, wait_until
-from program_steps import (AD_BUTTONS, APP_TITLE, BACK, CAPTION, CONFIRM, CONFIRM_LABEL, EXIT, NOTICE_TEXT,
-                           NOTICE_TITLE, OK, REFUSE_EXIT, START_BUTTONS, WELCOME, WITH_ADS,
-                           WITHOUT_ADS, chat_with_ads, chat_without_ads, check_chat_window,
-                           check_start_window, enter_text, no_alert_follows, shown_alone,
-                           start_window)
+from harness import check
+from program_steps import (AD_BUTTONS, APP_TITLE, BACK, CAPTION, CONFIRM, CONFIRM_LABEL, EXIT,
+                           NOTICE_TEXT, NOTICE_TITLE, OK, REFUSE_EXIT, START_BUTTONS, WELCOME,
+                           WITH_ADS, WITHOUT_ADS, chat_with_ads, chat_without_ads,
+                           check_chat_window, check_start_window, enter_text, no_alert_follows,
+                           one_window_loaded, shown_alone, start_window)
 
 
 def labels(program, window):
@@ -33,6 +33,7 @@ def without_ads(session, program, links):
     app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT)
     window = shown_alone(app, START_BUTTONS)
     check_start_window(app, window)
+    one_window_loaded(app)
 
     # And in again: a fresh confirmation window, then the welcome on top of it.
     app.press(window, WITHOUT_ADS)
@@ -45,6 +46,7 @@ def without_ads(session, program, links):
     app.dismiss_alert(APP_TITLE, WELCOME)
     chat = shown_alone(app, (OK,))
     check_chat_window(app, chat, with_ads=False)
+    one_window_loaded(app)
     check(app.text_of(chat) == "Text1", f"Text1 starts as {app.text_of(chat)!r}")
 
     enter_text(app, chat, "你好")

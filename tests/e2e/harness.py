@@ -328,8 +328,8 @@ class Program:
 
         Minimised windows are unmapped by the window manager and so not listed.
         """
-        out = run_tool(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.pid), "--name",
-                        ""], self.session.env, check_rc=False)
+        out = run_tool(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.pid),
+                        "--name", ""], self.session.env, check_rc=False)
         windows = []
         for line in out.split():
             name = run_tool(["xdotool", "getwindowname", line], self.session.env,
@@ -490,6 +490,10 @@ class Program:
         """Names of the program's shown windows, as the accessibility tree has them."""
         return [w.name for w in self.top_levels()
                 if w is not None and w.getRoleName() == "frame" and self._showing(w)]
+
+    def loaded_frames(self):
+        """Names of all the program's windows that still exist, hidden or not."""
+        return [w.name for w in self.top_levels() if w is not None and w.getRoleName() == "frame"]
 
     def buttons(self, window):
         return [n.name for n in walk(window) if n.getRoleName() == "push button"]

@@ -51,6 +51,12 @@ def shown_alone(program, buttons):
     return window
 
 
+def one_window_loaded(program):
+    """Checks that the windows handed over have really gone, not just hidden."""
+    wait_until(f"one window left (now {program.loaded_frames()})",
+               lambda: program.loaded_frames() == [CAPTION])
+
+
 def check_start_window(program, window):
     buttons = program.buttons(window)
     check(sorted(buttons) == sorted(START_BUTTONS), f"start window buttons: {buttons}")
