@@ -15,7 +15,7 @@ REMINDER = "请截完图后按保存键，不要按完成键（图形是勾）�
 
 
 def overlay_shown(app):
-    wait_until(f"the capture overlay (on screen: {app.visible_window_names()})",
+    wait_until(lambda: f"the capture overlay (on screen: {app.visible_window_names()})",
                lambda: OVERLAY in app.visible_window_names())
     log("capture overlay on screen")
 
@@ -23,7 +23,7 @@ def overlay_shown(app):
 def escape_overlay(app):
     # The overlay holds the keyboard, so the key needs no target window.
     app.key(None, "Escape")
-    wait_until(f"the overlay to close (on screen: {app.visible_window_names()})",
+    wait_until(lambda: f"the overlay to close (on screen: {app.visible_window_names()})",
                lambda: OVERLAY not in app.visible_window_names())
     no_alert_follows(app, settle=0.5)
     app.expect_running()

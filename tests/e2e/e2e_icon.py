@@ -14,8 +14,7 @@ def error_report(app, behind):
     title, text = app.wait_alert()
     check(title == APP_TITLE, f"error report titled {title!r}")
     check("qor.ico" in text, f"the report does not name the icon file: {text!r}")
-    check(app.visible_window_names() == sorted([APP_TITLE, *behind]),
-          f"on screen with the report: {app.visible_window_names()}")
+    app.expect_on_screen([APP_TITLE, *behind], "with the report")
     app.dismiss_alert(APP_TITLE)
     return text
 
@@ -24,8 +23,7 @@ def missing_icon(session, program, links):
     copy = copy_program(program, os.path.join(session.workdir, "no-icon"), with_icon=False)
     app = session.launch(copy, "no-icon")
     app.wait_alert(NOTICE_TITLE, NOTICE_TEXT)
-    check(app.visible_window_names() == [NOTICE_TITLE],
-          f"on screen with the notice: {app.visible_window_names()}")
+    app.expect_on_screen([NOTICE_TITLE], "with the notice")
     app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT)
     error_report(app, behind=[])
     app.expect_exit(1)

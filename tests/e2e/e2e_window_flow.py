@@ -27,8 +27,7 @@ def without_ads(session, program, links):
     # Back: the notice comes again on top of the still visible confirmation.
     app.press(confirmation, BACK)
     app.wait_alert(NOTICE_TITLE, NOTICE_TEXT)
-    check(app.visible_window_names() == sorted([CAPTION, NOTICE_TITLE]),
-          f"on screen with the second notice: {app.visible_window_names()}")
+    app.expect_on_screen([CAPTION, NOTICE_TITLE], "with the second notice")
     app.window(CAPTION, (CONFIRM, BACK))
     app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT)
     window = shown_alone(app, START_BUTTONS)
@@ -40,8 +39,7 @@ def without_ads(session, program, links):
     confirmation = shown_alone(app, (CONFIRM, BACK))
     app.press(confirmation, CONFIRM)
     app.wait_alert(APP_TITLE, WELCOME)
-    check(app.visible_window_names() == sorted([CAPTION, APP_TITLE]),
-          f"on screen with the welcome: {app.visible_window_names()}")
+    app.expect_on_screen([CAPTION, APP_TITLE], "with the welcome")
     app.window(CAPTION, (CONFIRM, BACK))
     app.dismiss_alert(APP_TITLE, WELCOME)
     chat = shown_alone(app, (OK,))
@@ -76,8 +74,7 @@ def with_ads(session, program, links):
     app.press(window, WITH_ADS)
     # The start window is gone and the chat window not yet shown.
     app.wait_alert(APP_TITLE, WELCOME)
-    check(app.visible_window_names() == [APP_TITLE],
-          f"on screen with the welcome: {app.visible_window_names()}")
+    app.expect_on_screen([APP_TITLE], "with the welcome")
     check(app.frames() == [], f"windows behind the welcome: {app.frames()}")
     check(session.links.links() == [], "links opened before the welcome was dismissed")
     app.dismiss_alert(APP_TITLE, WELCOME)

@@ -44,7 +44,10 @@ def log(message):
 
 
 def wait_until(what, probe, timeout=None, interval=0.1):
-    """Polls probe() until it returns something truthy and returns that."""
+    """Polls probe() until it returns something truthy and returns that.
+
+    what names the awaited state for the failure message; a callable is asked
+    only then, so it can tell the state at the time of failure."""
     deadline = time.monotonic() + (timeout or STEP_TIMEOUT)
     last_error = None
     while True:
@@ -58,7 +61,11 @@ def wait_until(what, probe, timeout=None, interval=0.1):
             last_error = error
         if time.monotonic() > deadline:
             detail = f" (last error: {last_error!r})" if last_error else ""
-            raise Failure(f"timed out waiting for {what}{detail}")
+            try:
+                described = what() if callable(what) else what
+            except Exception as error:  # the program is gone, say
+                described = f"<state unreadable: {error!r}>"
+            raise Failure(f"timed out waiting for {described}{detail}")
         time.sleep(interval)
 
 
@@ -215,7 +222,7 @@ class LinkLog:
 
     def wait_for(self, expected, settle=0.5):
         """Waits until exactly the expected links have been opened, in order."""
-        wait_until(f"links {expected} to open (opened: {self.links()})",
+        wait_until(lambda: f"links {expected} to open (opened: {self.links()})",
                    lambda: len(self.links()) >= len(expected))
         time.sleep(settle)  # nothing more may follow
         check(self.links() == expected, f"opened links {self.links()}, expected {expected}")
@@ -340,6 +347,14 @@ class Program:
     def visible_window_names(self):
         return sorted(name for _, name in self.visible_windows())
 
+    def expect_on_screen(self, names, when):
+        """Waits until exactly these windows of the program are on screen (the
+        accessibility bridge may report a window a moment before X maps it)."""
+        wanted = sorted(names)
+        wait_until(lambda: f"{wanted} on screen {when} (on screen: "
+                           f"{self.visible_window_names()})",
+                   lambda: self.visible_window_names() == wanted, timeout=10)
+
     def x_window(self, name):
         """The one top-level X window of the program with this exact name."""
         return wait_until(f"an X window named {name!r}",
@@ -440,7 +455,8 @@ class Program:
                 raise Failure(f"{self.label} exited ({self.process.returncode}) while a "
                               f"message box was awaited")
             return shown[0] if len(shown) == 1 else None
-        got_title, got_text = wait_until(f"a message box {title!r} {text!r}", probe, timeout)
+        got_title, got_text = wait_until(
+            lambda: f"a message box {title!r} {text!r} (boxes: {self.alerts()})", probe, timeout)
         log(f"message box {got_title!r}: {got_text!r}")
         if title is not None:
             check(got_title == title, f"box titled {got_title!r}, expected {title!r}")

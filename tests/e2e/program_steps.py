@@ -45,7 +45,8 @@ def shown_alone(program, buttons):
     """Waits for the window with these buttons and checks it is the program's
     only window on screen."""
     window = program.window(CAPTION, buttons)
-    wait_until(f"only {CAPTION!r} on screen (now {program.visible_window_names()})",
+    wait_until(lambda: f"only {CAPTION!r} on screen (now {program.visible_window_names()}, "
+                       f"{program.frames()})",
                lambda: program.visible_window_names() == [CAPTION]
                and program.frames() == [CAPTION])
     return window
@@ -53,7 +54,7 @@ def shown_alone(program, buttons):
 
 def one_window_loaded(program):
     """Checks that the windows handed over have really gone, not just hidden."""
-    wait_until(f"one window left (now {program.loaded_frames()})",
+    wait_until(lambda: f"one window left (now {program.loaded_frames()})",
                lambda: program.loaded_frames() == [CAPTION])
 
 
