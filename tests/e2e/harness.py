@@ -600,7 +600,7 @@ def main(scenarios, description):
         signal.alarm(0)
         if args.keep or failed:
             log(f"work folder kept: {workdir}")
-        if not args.keep:
+        else:
             shutil.rmtree(workdir, ignore_errors=True)
     if not failed:
         log("PASSED")
