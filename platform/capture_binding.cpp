@@ -14,16 +14,20 @@ std::optional<CaptureLibraryBinding::Entry> CaptureLibraryBinding::bind(QString*
     // CameraDll.dll) to a name without them.
     const QString candidates[] = {QDir(programFolder_).filePath(QLatin1String(kLibraryName)),
                                   QLatin1String(kLibraryName)};
-    QString reason;
+    // The reason the program folder's copy failed is the one worth telling:
+    // that is where the library belongs.
+    QString besideProgram;
     for (const QString& candidate : candidates) {
         library_.setFileName(candidate);
         if (library_.load())
             break;
-        reason = library_.errorString();
+        if (besideProgram.isEmpty())
+            besideProgram = library_.errorString();
     }
     if (!library_.isLoaded()) {
         if (error)
-            *error = reason;
+            *error = QStringLiteral("程序目录“%1”中没有可用的截图库，系统中也找不到（%2）")
+                         .arg(QDir::toNativeSeparators(programFolder_), besideProgram);
         return std::nullopt;
     }
     entry_ = reinterpret_cast<Entry>(library_.resolve(kEntryName));
