@@ -2,7 +2,7 @@
 // same text once. Matching has to look at every code unit in the worst case
 // (a text holding no keyword at all), so one plain pass is the floor.
 //
-//   bench_match [iterations]
+//   quobel_match_bench [iterations]
 
 #include "conversation/match_replies.h"
 
