@@ -18,23 +18,15 @@ for tool in Xvfb xdotool import; do
 done
 
 work=$(mktemp -d /tmp/quobel-shot.XXXXXX)
-xvfb_pid=
+source "$root/tools/private-x.sh"
+QUOBEL_XVFB_PID=
 driver_pid=
 cleanup() {
-    for pid in $driver_pid $xvfb_pid; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
+    quobel_stop $driver_pid $QUOBEL_XVFB_PID
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-mkfifo "$work/display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1920x1080x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 30 display <"$work/display" || { echo "screenshot-capture.sh: Xvfb did not start" >&2; exit 2; }
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+quobel_start_xvfb "$work" 1920x1080x24 || exit 2
 
 "$driver" --hold >"$work/driver.out" 2>"$work/driver.err" </dev/null &
 driver_pid=$!

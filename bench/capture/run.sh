@@ -17,23 +17,14 @@ bench="$build/bench/quobel_capture_bench"
 [ -x "$bench" ] || { echo "run.sh: $bench is missing; build the project first" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/quobel-capture.XXXXXX)
-xvfb_pid=
+source "$(dirname "$0")/../../tools/private-x.sh"
+QUOBEL_XVFB_PID=
 cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    quobel_stop $QUOBEL_XVFB_PID
     [ -n "${KEEP_WORK:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
 }
 trap cleanup EXIT
-
-# -displayfd: the server picks a free display and writes its number here.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1920x1080x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 30 display <"$work/display" || { echo "run.sh: Xvfb did not start" >&2; exit 2; }
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+quobel_start_xvfb "$work" 1920x1080x24 || exit 2
 
 for ((i = 0; i < runs; i++)); do
     timeout 60 "$bench" --grab-only >>"$work/grab"

@@ -19,25 +19,18 @@ for file in "$program" "$minimal" "$probe"; do
 done
 
 work=$(mktemp -d /tmp/quobel-startup.XXXXXX)
-xvfb_pid=
+source "$(dirname "$0")/../../tools/private-x.sh"
+QUOBEL_XVFB_PID=
 cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    quobel_stop $QUOBEL_XVFB_PID
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 # No window manager on purpose: the program's own map request then reaches
 # the probe directly, with no window manager's reaction time in the figure.
-# -displayfd: the server picks a free display and writes its number here.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 30 display <"$work/display" || { echo "run.sh: Xvfb did not start" >&2; exit 2; }
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
-unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON WAYLAND_DISPLAY
+quobel_start_xvfb "$work" 1280x1024x24 || exit 2
+unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 
 # One run: a fresh HOME and runtime folder, so the program's single-instance
 # lock never sees the copy stopped in the run before.
