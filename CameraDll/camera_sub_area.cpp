@@ -1,4 +1,5 @@
 #include "CameraDll/capture_session.h"
+#include "CameraDll/window_settle.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -76,6 +77,8 @@ extern "C" CAMERADLL_EXPORT std::int32_t CAMERADLL_CALL CameraSubArea(std::int32
     // No exception may cross into a caller that knows nothing of C++.
     try {
         ReturnScreenSizedBlocksAtOnce();
+        // "Minimise, then capture" must not freeze the minimised window.
+        camera::WaitForMinimisedWindowsToLeave(std::chrono::milliseconds(500));
         std::vector<camera::ScreenShot> shots = camera::GrabScreens();
         if (shots.empty())
             return kNoScreen;

@@ -37,6 +37,23 @@ def check_minimised(app, window, expected):
         check(not app.minimised(window), f"chat window is {app.wm_state(window)}")
 
 
+def window_background_area(app, window):
+    """A patch of bare window background: left of every control."""
+    x, y = app.window_origin(window)
+    return x + 4, y + 120, 12, 12
+
+
+def check_window_left_the_picture(app, area, before):
+    # In the frozen picture the patch where the window stood must look like
+    # bare desktop, sampled far away in the screen's bottom-right corner,
+    # and no longer like the window's background.
+    during = set(app.screen_pixels(*area))
+    desktop = set(app.screen_pixels(1280 - 20, 1024 - 20, 12, 12))
+    check(during == desktop,
+          f"the minimised window is still in the frozen picture: {during} vs desktop {desktop}")
+    check(during != set(before), f"the patch still shows the window background {during}")
+
+
 def restore(app, window):
     app.activate(window)
     wait_until("the chat window to come back", lambda: app.wm_state(window) == "Normal")
@@ -47,10 +64,14 @@ def capture_triggers(session, program, links):
     chat = chat_without_ads(app)
     window = app.x_window(CAPTION)
 
-    # Ctrl+D with the focus where the window put it (a button).
+    # Ctrl+D with the focus where the window put it (a button). The window is
+    # out of the picture the overlay freezes.
+    area = window_background_area(app, window)
+    before = app.screen_pixels(*area)
     app.key(window, "ctrl+d")
     overlay_shown(app)
     check_minimised(app, window, True)
+    check_window_left_the_picture(app, area, before)
     escape_overlay(app)
     restore(app, window)
 

@@ -400,6 +400,19 @@ class Program:
                  timeout=30)
         log(f"screenshot {path}")
 
+    def window_origin(self, window):
+        """Top-left corner of the window's client area on the screen."""
+        out = run_tool(["xdotool", "getwindowgeometry", "--shell", str(window)],
+                       self.session.env)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def screen_pixels(self, x, y, width, height):
+        """The colours of a screen area as ImageMagick names them, row by row."""
+        out = run_tool(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                        "txt:-"], self.session.env, timeout=30)
+        return [line.split()[-1] for line in out.splitlines()[1:] if line.strip()]
+
     def activate(self, window):
         run_tool(["xdotool", "windowactivate", "--sync", str(window)], self.session.env)
 
