@@ -14,6 +14,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace quobel {
@@ -39,8 +40,13 @@ QWidget* MakeControl(const ControlLayout& control, QWidget* client) {
         label->setFocusPolicy(Qt::NoFocus);
         return label;
     }
-    case ControlKind::TextBox:
-        return new QLineEdit(text, client);
+    case ControlKind::TextBox: {
+        auto* edit = new QLineEdit(text, client);
+        // QLineEdit stops at 32767 characters by default and drops the rest
+        // of a paste without a word; the chat box takes any length.
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        return edit;
+    }
     case ControlKind::TransferControl:
         break;
     }

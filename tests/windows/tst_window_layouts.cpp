@@ -233,8 +233,13 @@ void WindowLayoutsTest::designedTexts() {
         QCOMPARE(button->text(), button->objectName());
     for (const auto* label : window->findChildren<QLabel*>())
         QCOMPARE(label->text(), label->objectName());
-    for (const auto* edit : window->findChildren<QLineEdit*>())
+    for (auto* edit : window->findChildren<QLineEdit*>()) {
         QCOMPARE(edit->text(), QStringLiteral("Text1"));
+        // A long sentence arrives whole, past QLineEdit's usual limit.
+        const QString longText(100000, QLatin1Char('x'));
+        edit->setText(longText + QStringLiteral("截图"));
+        QCOMPARE(edit->text().size(), longText.size() + 2);
+    }
     QVERIFY(recorder_.log.isEmpty());
 }
 
