@@ -9,6 +9,7 @@
 #include "platform/links.h"
 #include "platform/qt_platform.h"
 #include "platform/run_handler.h"
+#include "window_fixtures.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,18 +23,9 @@
 #include <QWindow>
 
 using namespace quobel;
+using quobel::testing::VisibleForms;
 
 namespace {
-
-QStringList VisibleForms() {
-    QStringList names;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<Form*>(widget) && widget->isVisible())
-            names << widget->objectName();
-    }
-    names.sort();
-    return names;
-}
 
 struct SeenBox {
     QString title;

@@ -22,16 +22,6 @@ using namespace quobel::testing;
 
 namespace {
 
-QStringList VisibleForms() {
-    QStringList names;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<Form*>(widget) && widget->isVisible())
-            names << widget->objectName();
-    }
-    names.sort();
-    return names;
-}
-
 void FlushUnloaded() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

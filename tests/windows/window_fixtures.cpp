@@ -5,10 +5,22 @@
 #include "chat/chat_window.h"
 #include "platform/run_handler.h"
 
+#include <QApplication>
+
 #include <functional>
 #include <map>
 
 namespace quobel::testing {
+
+QStringList VisibleForms() {
+    QStringList names;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<Form*>(widget) && widget->isVisible())
+            names << widget->objectName();
+    }
+    names.sort();
+    return names;
+}
 
 std::unique_ptr<Form> MakeWindow(FormId id) {
     switch (id) {

@@ -17,6 +17,9 @@ std::unique_ptr<Form> MakeWindow(FormId id);
 // has no handler of that name.
 bool RunNamedHandler(Form& form, const QString& handler);
 
+// Names of the program's windows now visible, sorted.
+QStringList VisibleForms();
+
 // Names of the windows as the tests write them.
 FormId FormIdFromName(const QString& name);
 
