@@ -78,14 +78,6 @@ const ChatEdition kPlain{
 
 } // namespace
 
-const ChatEdition& AdvertisedEdition() {
-    return kAdvertised;
-}
-
-const ChatEdition& PlainEdition() {
-    return kPlain;
-}
-
 const ChatEdition& EditionOf(FormId id) {
     return id == FormId::Form5 ? kPlain : kAdvertised;
 }

@@ -40,8 +40,6 @@ inline constexpr QStringView kUsageText = u"首先打开软件，有小q码点�
                                           u"（谁会灰心啊），查看机器人支持用语，没有请点击下载机器"
                                           u"人支持用语键下载，查看后再输入！！！By：qor";
 
-const ChatEdition& AdvertisedEdition();
-const ChatEdition& PlainEdition();
 // The edition of a chat window (Form2 or Form5).
 const ChatEdition& EditionOf(FormId id);
 

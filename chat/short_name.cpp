@@ -14,17 +14,11 @@
 
 namespace quobel {
 
+namespace {
+
 #ifdef _WIN32
 
-QString ShortPathName(const QString& longPath) {
-    if (longPath.isEmpty())
-        return {};
-    // Qt's local 8-bit encoding on Windows is the ANSI code page, the one the
-    // narrow call expects. Characters outside it turn into '?', which names no
-    // file, so the call fails cleanly.
-    const QByteArray narrow = longPath.toLocal8Bit();
-    if (narrow.contains('\0'))
-        return {};
+QString SystemShortName(const QString&, const QByteArray& narrow) {
     char buffer[kShortPathBufferSize] = {};
     const DWORD length = GetShortPathNameA(narrow.constData(), buffer, kShortPathBufferSize);
     // On success the result is the length without the NUL; when the buffer is
@@ -36,21 +30,29 @@ QString ShortPathName(const QString& longPath) {
 
 #else
 
-QString ShortPathName(const QString& longPath) {
-    if (longPath.isEmpty())
-        return {};
-    const QByteArray narrow = longPath.toLocal8Bit();
-    // A NUL would cut the name short in any system call; such a path names no
-    // file at all.
-    if (narrow.contains('\0'))
-        return {};
+// No short names here: an existing path is its own short form, as long as it
+// fits the buffer.
+QString SystemShortName(const QString& longPath, const QByteArray& narrow) {
     if (narrow.size() >= kShortPathBufferSize)
         return {};
-    if (!QFileInfo::exists(longPath))
-        return {};
-    return longPath;
+    return QFileInfo::exists(longPath) ? longPath : QString();
 }
 
 #endif
+
+} // namespace
+
+QString ShortPathName(const QString& longPath) {
+    if (longPath.isEmpty())
+        return {};
+    // The narrow call takes the system's code page (Qt's local 8-bit
+    // encoding). Characters outside it turn into '?', which names no file, so
+    // the call fails cleanly; a NUL would cut the name short in any system
+    // call, so such a path names no file at all.
+    const QByteArray narrow = longPath.toLocal8Bit();
+    if (narrow.contains('\0'))
+        return {};
+    return SystemShortName(longPath, narrow);
+}
 
 } // namespace quobel

@@ -17,14 +17,4 @@ void ApplyText(QWidget& control, const QString& text) {
         control.setWindowTitle(text);
 }
 
-QString ControlText(const QWidget& control) {
-    if (auto* button = qobject_cast<const QAbstractButton*>(&control))
-        return button->text();
-    if (auto* label = qobject_cast<const QLabel*>(&control))
-        return label->text();
-    if (auto* edit = qobject_cast<const QLineEdit*>(&control))
-        return edit->text();
-    return control.windowTitle();
-}
-
 } // namespace quobel

@@ -1,5 +1,6 @@
 #include "platform/run_handler.h"
 
+#include "platform/error_report.h"
 #include "platform/platform.h"
 #include "platform/platform_error.h"
 
@@ -11,10 +12,10 @@ namespace {
 constexpr int kExitAfterFatalError = 1;
 
 void Report(const QString& report, PlatformError::Severity severity) {
-    Platform& platform = Platform::current();
-    platform.reportRuntimeError(report);
+    ReportRuntimeError(report);
+    // Not EndProgram(): that unwinds a handler, and this one is over already.
     if (severity == PlatformError::Severity::EndsProgram)
-        platform.endProgram(kExitAfterFatalError);
+        Platform::current().endProgram(kExitAfterFatalError);
 }
 } // namespace
 
