@@ -30,8 +30,11 @@ quobel_install_packages() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Another apt run (an unattended upgrade, a second checkout's set-up) may
+    # hold the package lock for a while; wait for it rather than fail.
+    local wait=(-o DPkg::Lock::Timeout=600)
+    "${sudo[@]}" apt-get "${wait[@]}" update -qq
+    "${sudo[@]}" apt-get "${wait[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 # quobel_build BUILD_DIR [extra cmake arguments...]
