@@ -1,13 +1,17 @@
+#include "CameraDll/capture_log.h"
 #include "CameraDll/capture_session.h"
+#include "CameraDll/capture_status.h"
+#include "CameraDll/failure_box.h"
+#include "CameraDll/grab/grabber_choice.h"
 #include "CameraDll/window_settle.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QScopedValueRollback>
 #include <QThread>
 
 #include <cstdint>
-#include <exception>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -28,30 +32,53 @@
 
 namespace {
 
-enum Status : std::int32_t {
-    kDone = 0,           // saved to a file or copied to the clipboard
-    kCancelled = 1,      // Escape, right click, or the host leaving its event loop
-    kNoApplication = -1, // no QApplication in the calling process
-    kWrongThread = -2,   // not called from the application's thread
-    kBusy = -3,          // a capture is already on screen
-    kUnknownMode = -4,   // only mode 0, a free rectangle, exists
-    kNoScreen = -5,      // no screen could be grabbed
-    kFailed = -6,        // anything else that went wrong inside
-};
+using namespace camera;
 
 bool g_capturing = false;
 
-// glibc raises its mmap threshold to the largest block freed so far. After
-// the first capture every screen-sized buffer (the grab's transfer buffer,
-// the screenshots) would come from the heaps instead and stay there once
-// freed; the X connection's reader thread has a heap of its own that
-// malloc_trim cannot shrink. A fixed threshold keeps such blocks mapped on
-// their own, so each is returned to the system the moment it is freed and a
-// capture leaves nothing behind in the chat program.
-void ReturnScreenSizedBlocksAtOnce() {
+Status StatusFor(GrabFailure failure) {
+    switch (failure) {
+    case GrabFailure::None:
+        return kDone;
+    case GrabFailure::Cancelled:
+        return kCancelled;
+    case GrabFailure::NoScreen:
+        return kNoScreen;
+    case GrabFailure::NoPortal:
+        return kNoPortal;
+    case GrabFailure::Refused:
+        return kRefused;
+    case GrabFailure::TimedOut:
+        return kTimedOut;
+    }
+    return kFailed;
+}
+
+Status Capture() {
+    // "Minimise, then capture" must not freeze the minimised window. Windows
+    // hidden for the grab come back when the capture is over.
+    const MinimisedWindowsAway away(std::chrono::milliseconds(500));
+    QElapsedTimer clock;
+    clock.start();
+    const std::unique_ptr<ScreenGrabber> grabber = MakeGrabber();
+    GrabOutcome grabbed = grabber->grab();
+    qCDebug(lcCapture, "%s grab took %lld ms: %d screens %s", grabber->name(),
+            static_cast<long long>(clock.elapsed()), static_cast<int>(grabbed.shots.size()),
+            qPrintable(grabbed.detail));
+    if (grabbed.failure != GrabFailure::None)
+        return StatusFor(grabbed.failure);
+    CaptureSession session(std::move(grabbed.shots), DefaultServices(),
+                           *QGuiApplication::clipboard());
+    return session.exec() == CaptureResult::Cancelled ? kCancelled : kDone;
+}
+
+// The screen-sized blocks freed by a capture (the cropped selection, Qt's
+// conversions) would otherwise stay in glibc's heaps for the rest of the
+// host's life. Trimming gives them back without touching the allocator's
+// settings, which belong to the host.
+void ReturnFreedMemory() {
 #if defined(__GLIBC__)
-    static const bool fixed = mallopt(M_MMAP_THRESHOLD, 1024 * 1024) == 1;
-    Q_UNUSED(fixed);
+    malloc_trim(0);
 #endif
 }
 
@@ -60,7 +87,9 @@ void ReturnScreenSizedBlocksAtOnce() {
 // Synchronous: returns when the capture is over. Callers do nothing after the
 // call, so there is nothing to gain from returning early, and a blocking call
 // gives the caller the outcome. While it waits it runs a local event loop, so
-// the host's windows keep repainting and its timers keep running.
+// the host's windows keep repainting and its timers keep running. When a
+// capture cannot start, the person is told why in a box, whatever the host
+// makes of the result.
 extern "C" CAMERADLL_EXPORT std::int32_t CAMERADLL_CALL CameraSubArea(std::int32_t mode) {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app)
@@ -69,23 +98,24 @@ extern "C" CAMERADLL_EXPORT std::int32_t CAMERADLL_CALL CameraSubArea(std::int32
         return kWrongThread;
     // The host stays responsive meanwhile, so it may ask again; a second
     // overlay on top of the first would only confuse.
-    if (g_capturing)
+    if (g_capturing) {
+        try {
+            ShowFailure(kBusy);
+        } catch (...) {
+        }
         return kBusy;
+    }
     if (mode != 0)
         return kUnknownMode;
     const QScopedValueRollback<bool> capturing(g_capturing, true);
+    Status status = kFailed;
     // No exception may cross into a caller that knows nothing of C++.
     try {
-        ReturnScreenSizedBlocksAtOnce();
-        // "Minimise, then capture" must not freeze the minimised window.
-        camera::WaitForMinimisedWindowsToLeave(std::chrono::milliseconds(500));
-        std::vector<camera::ScreenShot> shots = camera::GrabScreens();
-        if (shots.empty())
-            return kNoScreen;
-        camera::CaptureSession session(std::move(shots), camera::DefaultServices(),
-                                       *QGuiApplication::clipboard());
-        return session.exec() == camera::CaptureResult::Cancelled ? kCancelled : kDone;
+        status = Capture();
+        ReturnFreedMemory();
+        ShowFailure(status);
     } catch (...) {
-        return kFailed;
+        status = kFailed;
     }
+    return status;
 }

@@ -61,10 +61,10 @@ Qt::CursorShape CursorFor(Handle handle) {
 
 } // namespace
 
-CaptureOverlay::CaptureOverlay(CaptureSession& session, const ScreenShot& shot)
+CaptureOverlay::CaptureOverlay(CaptureSession& session, ScreenShot shot)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::X11BypassWindowManagerHint),
-      session_(session), shot_(shot) {
+      session_(session), shot_(std::move(shot)) {
     setObjectName(QStringLiteral("captureOverlay"));
     setWindowTitle(QStringLiteral("截图"));
     // The overlay must never end the host program by going away.
@@ -74,9 +74,9 @@ CaptureOverlay::CaptureOverlay(CaptureSession& session, const ScreenShot& shot)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
-    if (shot.screen)
-        setScreen(shot.screen);
-    setGeometry(shot.geometry);
+    if (shot_.screen)
+        setScreen(shot_.screen);
+    setGeometry(shot_.geometry);
 
     toolbar_ = new QWidget(this);
     toolbar_->setObjectName(QStringLiteral("captureToolbar"));
@@ -132,9 +132,22 @@ QPoint CaptureOverlay::globalCell(const QPointF& local) const {
            QPoint(static_cast<int>(std::floor(local.x())), static_cast<int>(std::floor(local.y())));
 }
 
-void CaptureOverlay::paintEvent(QPaintEvent*) {
-    if (wantsKeyboard_ && !holdsKeyboard_)
+void CaptureOverlay::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // X11 grants a keyboard grab only to a window already on screen, which
+    // this one is not until its first expose, a moment after show().
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+}
+
+bool CaptureOverlay::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && wantsKeyboard_ &&
+        !holdsKeyboard_)
         wantKeyboard(true);
+    return QWidget::eventFilter(watched, event);
+}
+
+void CaptureOverlay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, shot_.pixmap);
     const SelectionEditor& editor = session_.editor();

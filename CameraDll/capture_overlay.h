@@ -15,7 +15,8 @@ class CaptureSession;
 class CaptureOverlay : public QWidget {
     Q_OBJECT
 public:
-    CaptureOverlay(CaptureSession& session, const ScreenShot& shot);
+    // The shot is held by value: the pixmap inside is shared, not copied.
+    CaptureOverlay(CaptureSession& session, ScreenShot shot);
 
     QWidget* toolbar() const { return toolbar_; }
     QToolButton* saveButton() const { return saveButton_; }
@@ -28,6 +29,8 @@ public:
     // even where the window manager never activates it.
     void wantKeyboard(bool want);
 
+    const ScreenShot& shot() const { return shot_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -35,6 +38,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPoint globalCell(const QPointF& local) const;
@@ -42,7 +47,7 @@ private:
     void paintHint(QPainter& painter);
 
     CaptureSession& session_;
-    const ScreenShot& shot_;
+    ScreenShot shot_;
     QWidget* toolbar_ = nullptr;
     QToolButton* saveButton_ = nullptr;
     QToolButton* finishButton_ = nullptr;

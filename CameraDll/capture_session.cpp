@@ -2,6 +2,7 @@
 
 #include "CameraDll/capture_outcome.h"
 #include "CameraDll/capture_overlay.h"
+#include "CameraDll/overlay_windows.h"
 #include "CameraDll/toolbar_placement.h"
 
 #include <QClipboard>
@@ -41,18 +42,6 @@ CaptureServices DefaultServices() {
     return services;
 }
 
-std::vector<ScreenShot> GrabScreens() {
-    std::vector<ScreenShot> shots;
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    shots.reserve(static_cast<std::size_t>(screens.size()));
-    for (QScreen* screen : screens) {
-        QPixmap pixmap = screen->grabWindow(0);
-        if (!pixmap.isNull())
-            shots.push_back({screen->geometry(), std::move(pixmap), screen});
-    }
-    return shots;
-}
-
 CaptureSession::CaptureSession(std::vector<ScreenShot> shots, CaptureServices services,
                                QClipboard& clipboard)
     : shots_(std::move(shots)), services_(std::move(services)), clipboard_(clipboard),
@@ -71,8 +60,10 @@ CaptureSession::~CaptureSession() {
 }
 
 void CaptureSession::show() {
+    std::vector<QWidget*> overlays;
     for (const auto& overlay : overlays_)
-        overlay->show();
+        overlays.push_back(overlay.get());
+    ShowOverlays(overlays);
     CaptureOverlay* focus = nullptr;
     const QPoint cursor = QCursor::pos();
     for (std::size_t i = 0; i < shots_.size() && !focus; ++i)

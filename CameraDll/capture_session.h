@@ -29,9 +29,6 @@ struct CaptureServices {
 // File dialog and message box.
 CaptureServices DefaultServices();
 
-// Every screen as it is now; screens that cannot be grabbed are left out.
-std::vector<ScreenShot> GrabScreens();
-
 // One capture: an overlay per screen showing the frozen picture, one shared
 // selection across them, and the end the person chooses.
 class CaptureSession : public QObject {

@@ -1,41 +1,53 @@
 #include "CameraDll/window_settle.h"
 
+#include "CameraDll/input_drop.h"
+
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QThread>
-#include <QWindow>
 
 namespace camera {
 
 namespace {
 
-bool AnyMinimisedWindowStillShown() {
-    for (QWindow* window : QGuiApplication::topLevelWindows()) {
-        if ((window->windowStates() & Qt::WindowMinimized) && window->isExposed())
-            return true;
-    }
-    return false;
+std::vector<QWindow*> MinimisedButShown() {
+    std::vector<QWindow*> shown;
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+        if ((window->windowStates() & Qt::WindowMinimized) && window->isVisible() &&
+            window->isExposed())
+            shown.push_back(window);
+    return shown;
 }
 
-// Keeps windows painting and X events flowing, but lets no input through.
 template <typename Done> void ProcessEventsUntil(QDeadlineTimer deadline, Done done) {
     while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(2);
     }
 }
 
 } // namespace
 
-void WaitForMinimisedWindowsToLeave(std::chrono::milliseconds limit) {
-    if (!AnyMinimisedWindowStillShown())
+MinimisedWindowsAway::MinimisedWindowsAway(std::chrono::milliseconds limit) {
+    if (MinimisedButShown().empty())
         return;
-    ProcessEventsUntil(QDeadlineTimer(limit), [] { return !AnyMinimisedWindowStillShown(); });
-    // The window is reported gone when its own surface is unmapped; the
-    // window manager's frame and the uncovered desktop need a moment more to
-    // be drawn.
+    const InputDrop drop;
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        ProcessEventsUntil(QDeadlineTimer(limit), [] { return MinimisedButShown().empty(); });
+    for (QWindow* window : MinimisedButShown()) {
+        hidden_.emplace_back(window);
+        window->hide();
+    }
+    // The window is reported gone when its own surface goes; the window
+    // manager's frame and the uncovered desktop need a moment more to be
+    // drawn.
     ProcessEventsUntil(QDeadlineTimer(std::chrono::milliseconds(60)), [] { return false; });
+}
+
+MinimisedWindowsAway::~MinimisedWindowsAway() {
+    for (const QPointer<QWindow>& window : hidden_)
+        if (window)
+            window->setVisible(true);
 }
 
 } // namespace camera

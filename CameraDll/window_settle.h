@@ -1,15 +1,32 @@
 #pragma once
 
+#include <QPointer>
+#include <QWindow>
+
 #include <chrono>
+#include <vector>
 
 namespace camera {
 
-// Waits, up to the limit, until every window the host has just minimised is
-// off the screen. Minimising is only a request to the window manager: the
-// window, its frame and any minimise animation leave a little later, and a
-// screen grabbed at once would freeze the very window the user wanted out of
-// the picture. Returns at once when no window is on its way out. User input
-// waits meanwhile.
-void WaitForMinimisedWindowsToLeave(std::chrono::milliseconds limit);
+// Takes the windows the host has just minimised out of the picture for as
+// long as it lives. Minimising is only a request: on X11 the window manager
+// unmaps the window a little later, which Qt reports, so this waits up to the
+// limit for it. Some compositors ignore the request (sway), and on Wayland a
+// client is never told whether it was heeded, so a window still shown then
+// is hidden for the grab and shown again when this goes: a window that
+// nothing could restore would be lost. User input is dropped meanwhile.
+class MinimisedWindowsAway {
+public:
+    explicit MinimisedWindowsAway(std::chrono::milliseconds limit);
+    ~MinimisedWindowsAway();
+    MinimisedWindowsAway(const MinimisedWindowsAway&) = delete;
+    MinimisedWindowsAway& operator=(const MinimisedWindowsAway&) = delete;
+
+    // The windows hidden for the grab, in case their screen matters.
+    const std::vector<QPointer<QWindow>>& hidden() const { return hidden_; }
+
+private:
+    std::vector<QPointer<QWindow>> hidden_;
+};
 
 } // namespace camera

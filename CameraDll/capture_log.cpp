@@ -1,0 +1,3 @@
+#include "CameraDll/capture_log.h"
+
+Q_LOGGING_CATEGORY(lcCapture, "quobel.capture", QtWarningMsg)

@@ -1,0 +1,108 @@
+#include "CameraDll/grab/portal_grabber.h"
+
+#include "CameraDll/capture_log.h"
+#include "CameraDll/grab/layout_split.h"
+#include "CameraDll/grab/portal_request.h"
+#include "CameraDll/input_drop.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace camera {
+
+PortalGrabber::PortalGrabber(QDBusConnection bus, std::chrono::milliseconds timeout,
+                             QStringList disposableFolders)
+    : bus_(std::move(bus)), timeout_(timeout), disposableFolders_(std::move(disposableFolders)) {}
+
+std::unique_ptr<PortalGrabber> PortalGrabber::forSession() {
+    QStringList folders{QDir::tempPath(), QStringLiteral("/tmp"), QStringLiteral("/var/tmp")};
+    // GNOME writes into the pictures folder (or a Screenshots folder in it).
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures) != QDir::home())
+        folders << pictures;
+    return std::make_unique<PortalGrabber>(QDBusConnection::sessionBus(), std::chrono::seconds(30),
+                                           folders);
+}
+
+bool MayDeleteCapture(const QString& file, const QStringList& folders) {
+    const QFileInfo info(file);
+    if (!info.isFile())
+        return false;
+    const QString path = info.canonicalFilePath();
+    for (const QString& folder : folders) {
+        const QString root = QFileInfo(folder).canonicalFilePath();
+        if (!root.isEmpty() && path.startsWith(root + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+GrabOutcome PortalGrabber::grab() {
+    QElapsedTimer clock;
+    clock.start();
+    PortalAnswer answer;
+    {
+        // The host stays painted while the portal takes its time, but a
+        // second capture started meanwhile would only get in the way.
+        const InputDrop drop;
+        answer = RequestPortalScreenshot(bus_, timeout_);
+    }
+    qCDebug(lcCapture, "portal answered after %lld ms", static_cast<long long>(clock.elapsed()));
+    switch (answer.kind) {
+    case PortalAnswer::Kind::Picture:
+        break;
+    case PortalAnswer::Kind::Cancelled:
+        return GrabOutcome::failed(GrabFailure::Cancelled, answer.detail);
+    case PortalAnswer::Kind::Refused:
+        return GrabOutcome::failed(GrabFailure::Refused, answer.detail);
+    case PortalAnswer::Kind::NoPortal:
+        return GrabOutcome::failed(GrabFailure::NoPortal, answer.detail);
+    case PortalAnswer::Kind::TimedOut:
+        return GrabOutcome::failed(GrabFailure::TimedOut, answer.detail);
+    case PortalAnswer::Kind::Failed:
+        return GrabOutcome::failed(GrabFailure::NoScreen, answer.detail);
+    }
+
+    QImageReader reader(answer.file);
+    QImage picture = reader.read();
+    // A capture must not leave pictures behind, read or not.
+    if (MayDeleteCapture(answer.file, disposableFolders_))
+        QFile::remove(answer.file);
+    if (picture.isNull())
+        return GrabOutcome::failed(GrabFailure::NoScreen,
+                                   answer.file + QStringLiteral(": ") + reader.errorString());
+
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    std::vector<QRect> geometries;
+    for (QScreen* screen : screens)
+        geometries.push_back(screen->geometry());
+    const std::vector<QRect> parts = SplitLayout(picture.size(), geometries);
+    GrabOutcome outcome;
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        const QRect& part = parts[std::size_t(i)];
+        if (part.isEmpty())
+            continue;
+        QScreen* screen = screens[i];
+        const qreal scale = screen->devicePixelRatio();
+        const QSize device = DeviceSize(geometries[std::size_t(i)].size(), scale);
+        QImage image = picture.copy(part);
+        if (image.size() != device)
+            image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image = std::move(image).convertToFormat(QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        outcome.shots.push_back(
+            {geometries[std::size_t(i)], QPixmap::fromImage(std::move(image)), screen});
+    }
+    if (outcome.shots.empty())
+        return GrabOutcome::failed(GrabFailure::NoScreen,
+                                   QStringLiteral("the portal's picture covers no screen"));
+    return outcome;
+}
+
+} // namespace camera
