@@ -10,6 +10,12 @@ QUOBEL_PACKAGES=(
     xdg-utils xvfb openbox xdotool wmctrl x11-utils imagemagick
     # reading the running program the way a screen reader does
     dbus dbus-x11 at-spi2-core python3-pyatspi
+    # the capture library's X11 (shared memory) and wlroots (screencopy) grabs
+    libxcb1-dev libxcb-shm0-dev libwayland-dev
+    # the program on Wayland, and the headless sway desktop with the desktop
+    # portals that its end-to-end tests run it on
+    qt6-wayland sway grim wtype wl-clipboard
+    pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     clang-format
 )
 

@@ -130,8 +130,10 @@ class Desktop:
         # -displayfd lets the server pick a free display number itself, so
         # tests running side by side never race for one.
         read_end, write_end = os.pipe()
+        # QUOBEL_E2E_XVFB_ARGS: more server options, "-extension MIT-SHM" say.
+        extra = os.environ.get("QUOBEL_E2E_XVFB_ARGS", "").split()
         xvfb = self._start("xvfb", ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp",
-                                    "-screen", "0", "1280x1024x24", "-noreset"],
+                                    "-screen", "0", "1280x1024x24", "-noreset", *extra],
                            env=base, pass_fds=[write_end])
         os.close(write_end)
         number = b""
