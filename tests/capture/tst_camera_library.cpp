@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLibrary>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
 #include <QTest>
@@ -12,6 +13,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -28,6 +34,19 @@ QList<QWidget*> Overlays() {
         if (widget->objectName() == QStringLiteral("captureOverlay"))
             found << widget;
     return found;
+}
+
+// The library's own boxes that say why a capture could not start.
+QList<QWidget*> FailureBoxes() {
+    QList<QWidget*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QStringLiteral("captureFailure") && widget->isVisible())
+            found << widget;
+    return found;
+}
+
+QString BoxText(QWidget* box) {
+    return static_cast<QMessageBox*>(box)->text();
 }
 
 QList<QWidget*> VisibleOverlays() {
@@ -61,8 +80,10 @@ private slots:
     void finishCopiesAndReturnsZero();
     void secondCallWhileCapturingReturnsAtOnce();
     void unknownModeShowsNothing();
+    void noPortalIsExplainedInABox();
     void withoutAQApplication_data();
     void withoutAQApplication();
+    void hostAllocatorSettingsStay();
     void cleanup();
 
 private:
@@ -115,6 +136,8 @@ void CameraLibraryTest::escapeEndsTheCall() {
     QVERIFY(VisibleOverlays().isEmpty());
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardBefore);
     QVERIFY(host.isVisible());
+    // Cancelling is the person's own choice: nothing to explain.
+    QVERIFY(FailureBoxes().isEmpty());
 }
 
 void CameraLibraryTest::finishCopiesAndReturnsZero() {
@@ -139,15 +162,22 @@ void CameraLibraryTest::finishCopiesAndReturnsZero() {
 void CameraLibraryTest::secondCallWhileCapturingReturnsAtOnce() {
     int nested = 0;
     qsizetype overlaysAfterNested = -1;
+    QString busyText;
     QTimer::singleShot(50, [&] {
         nested = entry_(0);
         overlaysAfterNested = VisibleOverlays().size();
+        // Said in a box that does not hold up the capture under way.
+        for (QWidget* box : FailureBoxes()) {
+            busyText = BoxText(box);
+            box->close();
+        }
         if (!VisibleOverlays().isEmpty())
             QTest::keyClick(VisibleOverlays().front(), Qt::Key_Escape);
     });
     QCOMPARE(entry_(0), 1);
     QCOMPARE(nested, -3);
     QCOMPARE(overlaysAfterNested, QGuiApplication::screens().size());
+    QVERIFY2(busyText.contains(QStringLiteral("Esc")), qPrintable(busyText));
     // Once over, the next call runs again.
     QTimer::singleShot(50, [] {
         if (!VisibleOverlays().isEmpty())
@@ -159,6 +189,25 @@ void CameraLibraryTest::secondCallWhileCapturingReturnsAtOnce() {
 void CameraLibraryTest::unknownModeShowsNothing() {
     QCOMPARE(entry_(1), -4);
     QCOMPARE(entry_(-1), -4);
+    QVERIFY(Overlays().isEmpty());
+}
+
+void CameraLibraryTest::noPortalIsExplainedInABox() {
+    // A Wayland desktop without the portal: here, the portal forced and no
+    // session bus to find one on.
+    qputenv("QUOBEL_CAPTURE_BACKEND", "portal");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quobel-test-bus");
+    QString text;
+    QTimer::singleShot(50, [&text] {
+        for (QWidget* box : FailureBoxes()) {
+            text = BoxText(box);
+            box->close();
+        }
+    });
+    const int result = entry_(0);
+    qunsetenv("QUOBEL_CAPTURE_BACKEND");
+    QCOMPARE(result, -7);
+    QVERIFY2(text.contains(QStringLiteral("xdg-desktop-portal")), qPrintable(text));
     QVERIFY(Overlays().isEmpty());
 }
 
@@ -177,10 +226,52 @@ void CameraLibraryTest::withoutAQApplication() {
     QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("-1"));
 }
 
+void CameraLibraryTest::hostAllocatorSettingsStay() {
+#if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
+    QSKIP("glibc's own allocator only");
+#else
+    QProcess process;
+    process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--allocator")});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("1 mapped"));
+#endif
+}
+
+#if defined(__GLIBC__)
+// A host that has tuned glibc's allocator: blocks from 64 KiB on get pages
+// of their own. After a capture (cancelled) a 256 KiB block must still.
+int AllocatorHost(int argc, char** argv) {
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+    QApplication app(argc, argv);
+    QLibrary library;
+    const Entry entry = Resolve(library);
+    if (!entry)
+        return 2;
+    QTimer::singleShot(50, [] {
+        if (!VisibleOverlays().isEmpty())
+            QTest::keyClick(VisibleOverlays().front(), Qt::Key_Escape);
+    });
+    const int result = entry(0);
+    const std::size_t before = mallinfo2().hblkhd;
+    // Kept in sight of the optimiser, which may drop an unused malloc.
+    static void* volatile block = nullptr;
+    block = std::malloc(256 * 1024);
+    const bool mapped = mallinfo2().hblkhd >= before + 256 * 1024;
+    std::free(block);
+    std::printf("%d %s\n", result, mapped ? "mapped" : "heap");
+    return 0;
+}
+#endif
+
 // Run with --bare or --gui, the test program is a host of that kind: it calls
-// the library once and prints the result.
+// the library once and prints the result. With --allocator, see above.
 int main(int argc, char** argv) {
     const QByteArray host = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+#if defined(__GLIBC__)
+    if (host == "--allocator")
+        return AllocatorHost(argc, argv);
+#endif
     if (host == "--bare" || host == "--gui") {
         std::unique_ptr<QGuiApplication> app;
         if (host == "--gui")

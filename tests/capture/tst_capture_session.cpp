@@ -56,6 +56,12 @@ void Drag(QWidget* widget, QPoint from, QPoint to) {
     QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
 }
 
+// Swallows paint events, as a busy or slow compositor would delay them.
+class PaintBlocker : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint; }
+};
+
 QImage Expected(const std::vector<ScreenShot>& shots, const QRect& selection) {
     return CropSelection(shots, selection).convertToFormat(QImage::Format_RGB32);
 }
@@ -78,6 +84,8 @@ private slots:
     void toolbarFollowsTheSelection();
     void selectionAcrossTwoScreens();
     void execReturnsWhenTheCaptureIsOver();
+    void keyboardHeldOnceOnScreenBeforeAnyPaint();
+    void overlayKeepsAShotThatIsGone();
 
 private:
     QTemporaryDir folder_;
@@ -320,6 +328,38 @@ void CaptureSessionTest::execReturnsWhenTheCaptureIsOver() {
         QTest::keyClick(session.overlays().front().get(), Qt::Key_Escape);
     });
     QCOMPARE(session.exec(), CaptureResult::Cancelled);
+}
+
+void CaptureSessionTest::keyboardHeldOnceOnScreenBeforeAnyPaint() {
+    FakeServices fake;
+    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                           *QGuiApplication::clipboard());
+    CaptureOverlay* overlay = session.overlays().front().get();
+    PaintBlocker blocker;
+    overlay->installEventFilter(&blocker);
+    session.show();
+    QVERIFY(QTest::qWaitForWindowExposed(overlay));
+    QTRY_COMPARE(QWidget::keyboardGrabber(), overlay);
+    session.cancel();
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+}
+
+void CaptureSessionTest::overlayKeepsAShotThatIsGone() {
+    FakeServices fake;
+    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                           *QGuiApplication::clipboard());
+    std::unique_ptr<CaptureOverlay> overlay;
+    {
+        QImage red(640, 480, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        overlay = std::make_unique<CaptureOverlay>(
+            session, ScreenShot{QRect(0, 0, 640, 480), QPixmap::fromImage(red), nullptr});
+    }
+    // Painted from its own copy: the shot it was given is gone. (Dimmed,
+    // away from the hint at the top.)
+    const QColor painted = overlay->grab().toImage().pixelColor(10, 470);
+    QVERIFY2(painted.red() > 0 && painted.green() == 0 && painted.blue() == 0,
+             qPrintable(painted.name()));
 }
 
 QTEST_MAIN(CaptureSessionTest)

@@ -325,23 +325,6 @@ def main(scenarios, description):
     sys.exit(_run_outer(args, scenarios))
 
 
-# A session bus like the standard one, but without service directories.
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <keep_umask/>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
-
-
 def _run_outer(args, scenarios):
     """Copies what the scenario needs where the user nobody can read it and
     runs the scenario as that user in a D-Bus session of its own."""
@@ -379,8 +362,7 @@ def _run_outer(args, scenarios):
     # A session bus that starts nothing on demand: a scenario without portals
     # has none, and whatever runs was started here and is stopped by its id.
     bus_config = os.path.join(world, "session-bus.conf")
-    with open(bus_config, "w") as handle:
-        handle.write(BUS_CONFIG)
+    shutil.copy2(os.path.join(here, os.pardir, "support", "session-bus.conf"), bus_config)
     script = os.path.join(scripts, os.path.basename(sys.argv[0]))
     program = os.path.join(binaries, os.path.basename(args.program))
     inner = ["dbus-run-session", f"--config-file={bus_config}", "--", sys.executable, script, "--program", program,
