@@ -1,6 +1,12 @@
 #include "CameraDll/overlay_windows.h"
 
+#if defined(QUOBEL_CAPTURE_UNIX_BACKENDS)
+#include "CameraDll/grab/picture_memory.h"
+#endif
+
+#include <QBackingStore>
 #include <QGuiApplication>
+#include <QImage>
 #include <QWindow>
 
 #include <algorithm>
@@ -15,12 +21,32 @@ QScreen* FocusedScreen() {
     return QGuiApplication::primaryScreen();
 }
 
+// The overlay's first paint covers the whole screen. Its backing store,
+// fresh from the system, would be faulted in page by page as it is painted,
+// which takes longer than the painting (25 ms for a full HD screen in a
+// virtual machine); one call up front does the same in a few.
+void PrepareBackingStore(QWidget* overlay) {
+#if defined(QUOBEL_CAPTURE_UNIX_BACKENDS)
+    overlay->winId();
+    QBackingStore* store = overlay->backingStore();
+    if (!store)
+        return;
+    store->resize(overlay->size());
+    if (const auto* image = dynamic_cast<const QImage*>(store->paintDevice()))
+        Prefault(*image);
+#else
+    Q_UNUSED(overlay);
+#endif
+}
+
 } // namespace
 
 void ShowOverlays(const std::vector<QWidget*>& overlays) {
     if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        for (QWidget* overlay : overlays)
+        for (QWidget* overlay : overlays) {
+            PrepareBackingStore(overlay);
             overlay->show();
+        }
         return;
     }
     std::vector<QWidget*> order = overlays;

@@ -1,7 +1,7 @@
 #include "CameraDll/grab/x11_grabber.h"
 
 #include "CameraDll/capture_log.h"
-#include "CameraDll/grab/opaque_pixels.h"
+#include "CameraDll/grab/picture_memory.h"
 #include "CameraDll/grab/qt_grabber.h"
 
 #include <QGuiApplication>
@@ -14,6 +14,8 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -67,75 +69,168 @@ std::optional<Root> RgbRoot(xcb_connection_t* connection) {
     return Root{screen->root, QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels)};
 }
 
+// Copies rows of xRGB pixels into the picture from row y on, opaque: the
+// server leaves the unused byte 0, and QImage::Format_RGB32 wants it 0xff.
+void CopyRows(const uchar* source, int rows, QImage& picture, int y) {
+    const int width = picture.width();
+    for (int row = 0; row < rows; ++row) {
+        const auto* from = reinterpret_cast<const quint32*>(source) + qsizetype(row) * width;
+        auto* to = reinterpret_cast<quint32*>(picture.scanLine(y + row));
+        for (int x = 0; x < width; ++x)
+            to[x] = from[x] | 0xff000000u;
+    }
+}
+
+// Rows per strip of at most the given size, for a picture of that width.
+int StripRows(int width, std::size_t bytes) {
+    return std::max(1, int(bytes / (std::size_t(width) * 4)));
+}
+
+// The segment the server writes the screen into, strip by strip: a few
+// strips of 256 KiB, kept for the rest of the session. The server faults its
+// pages in once; a segment the size of the screen, new for every capture,
+// would cost it thousands of page faults each time, which in a virtual
+// machine take longer than the transfer itself. While we copy one strip out,
+// the server fills the next.
+class StripSegment {
+public:
+    static constexpr std::size_t kStripBytes = 256 * 1024;
+    static constexpr int kSlots = 4;
+
+    // The connection's segment; null where the server refuses shared memory,
+    // which it keeps doing for the rest of the session.
+    static StripSegment* of(xcb_connection_t* connection) {
+        // Never freed: the server lets go of it with the connection, and at
+        // exit the connection may be gone before any destructor could run.
+        static StripSegment* segment = nullptr;
+        static xcb_connection_t* refusedBy = nullptr;
+        if (segment && segment->connection_ == connection)
+            return segment;
+        if (refusedBy == connection)
+            return nullptr;
+        auto* made = new StripSegment(connection);
+        if (!made->attached_) {
+            delete made;
+            refusedBy = connection;
+            return nullptr;
+        }
+        segment = made;
+        return segment;
+    }
+
+    bool read(xcb_window_t root, const QRect& area, QImage& picture) {
+        const int rows = StripRows(area.width(), kStripBytes);
+        const int strips = (area.height() + rows - 1) / rows;
+        const int inFlight = std::min(kSlots, strips);
+        std::array<xcb_shm_get_image_cookie_t, kSlots> pending{};
+        const auto request = [&](int strip) {
+            const int y = strip * rows;
+            pending[std::size_t(strip % inFlight)] = xcb_shm_get_image(
+                connection_, root, std::int16_t(area.x()), std::int16_t(area.y() + y),
+                std::uint16_t(area.width()), std::uint16_t(std::min(rows, area.height() - y)), ~0u,
+                XCB_IMAGE_FORMAT_Z_PIXMAP, id_,
+                std::uint32_t(strip % inFlight) * std::uint32_t(kStripBytes));
+        };
+        for (int strip = 0; strip < inFlight; ++strip)
+            request(strip);
+        xcb_flush(connection_);
+        for (int strip = 0; strip < strips; ++strip) {
+            xcb_generic_error_t* error = nullptr;
+            xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
+                connection_, pending[std::size_t(strip % inFlight)], &error);
+            std::free(error);
+            if (!reply) {
+                for (int rest = strip + 1; rest < std::min(strip + inFlight, strips); ++rest)
+                    xcb_discard_reply(connection_, pending[std::size_t(rest % inFlight)].sequence);
+                return false;
+            }
+            std::free(reply);
+            const int y = strip * rows;
+            CopyRows(address_ + std::size_t(strip % inFlight) * kStripBytes,
+                     std::min(rows, area.height() - y), picture, y);
+            if (strip + inFlight < strips) {
+                request(strip + inFlight);
+                xcb_flush(connection_);
+            }
+        }
+        return true;
+    }
+
+private:
+    explicit StripSegment(xcb_connection_t* connection) : connection_(connection) {
+        const int id = shmget(IPC_PRIVATE, kSlots * kStripBytes, IPC_CREAT | 0600);
+        if (id < 0)
+            return;
+        void* address = shmat(id, nullptr, 0);
+        if (address == reinterpret_cast<void*>(-1)) {
+            shmctl(id, IPC_RMID, nullptr);
+            return;
+        }
+        id_ = xcb_generate_id(connection);
+        xcb_generic_error_t* error =
+            xcb_request_check(connection, xcb_shm_attach_checked(connection, id_, id, 0));
+        // Removed at once: it lives on while either side has it attached, and
+        // nothing is left behind when the host ends, however it ends.
+        shmctl(id, IPC_RMID, nullptr);
+        if (error) {
+            std::free(error);
+            shmdt(address);
+            return;
+        }
+        address_ = static_cast<uchar*>(address);
+        attached_ = true;
+    }
+
+    xcb_connection_t* connection_;
+    xcb_shm_seg_t id_ = 0;
+    uchar* address_ = nullptr;
+    bool attached_ = false;
+};
+
 bool ServerOffersSharedMemory(xcb_connection_t* connection) {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_shm_id);
     return extension && extension->present;
 }
 
-// Into a System V segment made for this one picture and attached by the
-// server only for the request. The picture keeps the segment mapped and
-// unmaps it when it goes, so the pixels never touch the heap.
-QImage SharedMemoryGrab(xcb_connection_t* connection, xcb_window_t root, const QRect& area) {
-    const qsizetype stride = qsizetype(area.width()) * 4;
-    const int id =
-        shmget(IPC_PRIVATE, std::size_t(stride) * std::size_t(area.height()), IPC_CREAT | 0600);
-    if (id < 0)
-        return {};
-    void* address = shmat(id, nullptr, 0);
-    if (address == reinterpret_cast<void*>(-1)) {
-        shmctl(id, IPC_RMID, nullptr);
-        return {};
-    }
-    const xcb_shm_seg_t segment = xcb_generate_id(connection);
-    xcb_generic_error_t* error =
-        xcb_request_check(connection, xcb_shm_attach_checked(connection, segment, id, 0));
-    // Removed at once: it lives on while either side has it attached, and
-    // nothing is left behind if the host crashes.
-    shmctl(id, IPC_RMID, nullptr);
-    if (error) {
+// Through the socket, in strips small enough for the heap to reuse their
+// replies (below glibc's threshold for mapping blocks of their own), a few
+// requests ahead.
+bool PlainRead(xcb_connection_t* connection, xcb_window_t root, const QRect& area,
+               QImage& picture) {
+    constexpr int kAhead = 8;
+    const int rows = StripRows(area.width(), 120 * 1024);
+    const int strips = (area.height() + rows - 1) / rows;
+    std::array<xcb_get_image_cookie_t, kAhead> pending{};
+    const auto request = [&](int strip) {
+        const int y = strip * rows;
+        pending[std::size_t(strip % kAhead)] =
+            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, std::int16_t(area.x()),
+                          std::int16_t(area.y() + y), std::uint16_t(area.width()),
+                          std::uint16_t(std::min(rows, area.height() - y)), ~0u);
+    };
+    for (int strip = 0; strip < std::min(kAhead, strips); ++strip)
+        request(strip);
+    for (int strip = 0; strip < strips; ++strip) {
+        xcb_generic_error_t* error = nullptr;
+        xcb_get_image_reply_t* reply =
+            xcb_get_image_reply(connection, pending[std::size_t(strip % kAhead)], &error);
         std::free(error);
-        shmdt(address);
-        return {};
-    }
-    xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
-        connection,
-        xcb_shm_get_image(connection, root, std::int16_t(area.x()), std::int16_t(area.y()),
-                          std::uint16_t(area.width()), std::uint16_t(area.height()), ~0u,
-                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
-        &error);
-    xcb_shm_detach(connection, segment);
-    xcb_flush(connection);
-    std::free(error);
-    if (!reply) {
-        shmdt(address);
-        return {};
-    }
-    std::free(reply);
-    return QImage(
-        static_cast<uchar*>(address), area.width(), area.height(), stride, QImage::Format_RGB32,
-        [](void* mapped) { shmdt(mapped); }, address);
-}
-
-// The pixels come in the reply; the picture keeps the reply and frees it.
-QImage PlainGrab(xcb_connection_t* connection, xcb_window_t root, const QRect& area) {
-    xcb_generic_error_t* error = nullptr;
-    xcb_get_image_reply_t* reply = xcb_get_image_reply(
-        connection,
-        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, std::int16_t(area.x()),
-                      std::int16_t(area.y()), std::uint16_t(area.width()),
-                      std::uint16_t(area.height()), ~0u),
-        &error);
-    std::free(error);
-    if (!reply)
-        return {};
-    const qsizetype stride = qsizetype(area.width()) * 4;
-    if (xcb_get_image_data_length(reply) < stride * area.height()) {
+        const int y = strip * rows;
+        const int height = std::min(rows, area.height() - y);
+        const bool whole =
+            reply && xcb_get_image_data_length(reply) >= qsizetype(area.width()) * 4 * height;
+        if (whole)
+            CopyRows(xcb_get_image_data(reply), height, picture, y);
         std::free(reply);
-        return {};
+        if (!whole) {
+            for (int rest = strip + 1; rest < std::min(strip + kAhead, strips); ++rest)
+                xcb_discard_reply(connection, pending[std::size_t(rest % kAhead)].sequence);
+            return false;
+        }
+        if (strip + kAhead < strips)
+            request(strip + kAhead);
     }
-    return QImage(
-        xcb_get_image_data(reply), area.width(), area.height(), stride, QImage::Format_RGB32,
-        [](void* pixels) { std::free(pixels); }, reply);
+    return true;
 }
 
 } // namespace
@@ -151,9 +246,10 @@ GrabOutcome X11Grabber::grab() {
         qCDebug(lcCapture) << "x11: the root window's pixel format is not 32-bit xRGB; Qt grabs";
         return QtGrabber().grab();
     }
-    bool shared = ServerOffersSharedMemory(connection);
-    if (!shared)
-        qCDebug(lcCapture) << "x11: the server offers no MIT-SHM; plain GetImage";
+    StripSegment* segment =
+        ServerOffersSharedMemory(connection) ? StripSegment::of(connection) : nullptr;
+    if (!segment)
+        qCDebug(lcCapture) << "x11: no shared memory with the server; plain GetImage";
 
     GrabOutcome outcome;
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -164,19 +260,15 @@ GrabOutcome X11Grabber::grab() {
             QRect(logical.topLeft(), (QSizeF(logical.size()) * scale).toSize()) & root->bounds;
         if (device.isEmpty())
             continue;
-        QImage image;
-        if (shared) {
-            image = SharedMemoryGrab(connection, root->window, device);
-            if (image.isNull()) {
-                qCDebug(lcCapture) << "x11: the server refused shared memory; plain GetImage";
-                shared = false;
-            }
-        }
-        if (image.isNull())
-            image = PlainGrab(connection, root->window, device);
+        QImage image = MappedImage(device.size(), QImage::Format_RGB32);
         if (image.isNull())
             continue;
-        MakeOpaque(image);
+        if (segment && !segment->read(root->window, device, image)) {
+            qCDebug(lcCapture) << "x11: the shared-memory request failed; plain GetImage";
+            segment = nullptr;
+        }
+        if (!segment && !PlainRead(connection, root->window, device, image))
+            continue;
         image.setDevicePixelRatio(scale);
         outcome.shots.push_back({logical, QPixmap::fromImage(std::move(image)), screen});
     }

@@ -5,7 +5,9 @@
 //   quobel_capture_bench [--calls N] [--hold] [--grab-only] [--library PATH]
 //
 // Prints one line per call: "call N <ms to the overlay on screen> <KiB added>
-// <one screen image in KiB>". --grab-only prints "grab <ms>" for one bare
+// <one screen image in KiB>", and where the desktop portal was asked, two
+// more figures: <ms the portal took to answer> <ms from its answer to the
+// overlay on screen>. --grab-only prints "grab <ms>" for one bare
 // QScreen::grabWindow of the primary screen instead, the floor under the
 // first figure. --hold leaves the overlay up for someone else (a script with
 // xdotool) to finish; "overlay up" is printed once it is on screen.
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLibrary>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -51,11 +54,15 @@ public:
     QElapsedTimer clock;
     qint64 exposedNs = -1;
     qint64 paintedNs = -1;
+    bool painting = false;
     qint64 rssUpKiB = -1;
+    qint64 portalNs = -1;    // when the portal's answer came
+    double portalOwnMs = -1; // how long the portal took, by the library's count
     bool hold = false;
 
     void arm() {
-        exposedNs = paintedNs = rssUpKiB = -1;
+        exposedNs = paintedNs = rssUpKiB = portalNs = -1;
+        portalOwnMs = -1;
         clock.start();
     }
 
@@ -64,11 +71,14 @@ protected:
         if (event->type() == QEvent::Expose && exposedNs < 0 && IsOverlay(watched) &&
             static_cast<QWindow*>(watched)->isExposed())
             exposedNs = clock.nsecsElapsed();
-        if (event->type() == QEvent::Paint && paintedNs < 0 && IsOverlay(watched)) {
-            paintedNs = clock.nsecsElapsed();
+        if (event->type() == QEvent::Paint && !painting && paintedNs < 0 && IsOverlay(watched)) {
+            painting = true;
             auto* overlay = static_cast<QWidget*>(watched);
-            // After the paint has been flushed: memory while up, then leave.
+            // Once the paint has been done and flushed to the screen: the time
+            // and the memory while up, then leave.
             QTimer::singleShot(0, overlay, [this, overlay] {
+                paintedNs = clock.nsecsElapsed();
+                painting = false;
                 rssUpKiB = RssKiB();
                 if (hold) {
                     std::printf("overlay up\n");
@@ -102,6 +112,17 @@ protected:
 
 double Ms(qint64 ns) {
     return static_cast<double>(ns) / 1e6;
+}
+
+Probe* g_probe = nullptr;
+
+// The library says in its log when the portal answered.
+void NotePortalAnswer(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (g_probe && context.category && QByteArray(context.category) == "quobel.capture" &&
+        message.startsWith(QLatin1String("portal answered after "))) {
+        g_probe->portalNs = g_probe->clock.nsecsElapsed();
+        g_probe->portalOwnMs = message.section(QLatin1Char(' '), 3, 3).toDouble();
+    }
 }
 
 } // namespace
@@ -161,6 +182,9 @@ int main(int argc, char** argv) {
         std::printf("load %.1f\n", Ms(loadNs));
 
     app.installEventFilter(&probe);
+    g_probe = &probe;
+    qInstallMessageHandler(NotePortalAnswer);
+    QLoggingCategory::setFilterRules(QStringLiteral("quobel.capture.debug=true"));
     for (int run = 1; run <= runs; ++run) {
         const qint64 before = RssKiB();
         probe.arm();
@@ -172,9 +196,13 @@ int main(int argc, char** argv) {
                          static_cast<int>(result));
             return 1;
         }
-        std::printf("call %d %.1f %lld %lld\n", run, Ms(std::max(probe.exposedNs, probe.paintedNs)),
+        const qint64 upNs = std::max(probe.exposedNs, probe.paintedNs);
+        std::printf("call %d %.1f %lld %lld", run, Ms(upNs),
                     static_cast<long long>(probe.rssUpKiB - before),
                     static_cast<long long>(imageKiB));
+        if (probe.portalNs >= 0)
+            std::printf(" %.1f %.1f", probe.portalOwnMs, Ms(upNs - probe.portalNs));
+        std::printf("\n");
         std::fflush(stdout);
         // The next call starts from quiet.
         QElapsedTimer pause;

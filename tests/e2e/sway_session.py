@@ -33,32 +33,32 @@ from harness import Failure, check, dump_file, log, run_tool, stop_process, wait
 _INNER_MARK = "QUOBEL_SWAY_INNER"
 NOBODY = 65534
 
-# A scenario: its function (session, program) and whether the desktop
-# portals run.
-Scenario = collections.namedtuple("Scenario", "run portals", defaults=(False,))
-
 # Two outputs side by side, the second at scale 2: (name, mode, position, scale).
 OUTPUTS = (("HEADLESS-1", "1920x1080", (0, 0), 1), ("HEADLESS-2", "2560x1440", (1920, 0), 2))
 
-
-def _logical_extent(output):
-    _, mode, (x, y), scale = output
-    width, height = (int(v) for v in mode.split("x"))
-    return x + width // scale, y + height // scale
+# A scenario: its function (session, program), whether the desktop portals
+# run, and the outputs.
+Scenario = collections.namedtuple("Scenario", "run portals outputs", defaults=(False, OUTPUTS))
 
 
-# The layout's bounding box in logical pixels (outputs start at 0,0).
-LAYOUT_SIZE = tuple(max(_logical_extent(o)[i] for o in OUTPUTS) for i in (0, 1))
+def layout_size(outputs):
+    """The layout's bounding box in logical pixels (outputs start at 0,0)."""
+    def extent(output):
+        _, mode, (x, y), scale = output
+        width, height = (int(v) for v in mode.split("x"))
+        return x + width // scale, y + height // scale
+    return tuple(max(extent(o)[i] for o in outputs) for i in (0, 1))
 
 
 class SwayDesktop:
     """A headless sway with its outputs, wallpapers, accessibility bus and
     virtual pointer; optionally pipewire and the desktop portals."""
 
-    def __init__(self, workdir, tools, portals):
+    def __init__(self, workdir, tools, portals, outputs):
         self.workdir = workdir
         self.tools = tools
         self.portals = portals
+        self.outputs_made = outputs
         self.env = None
         self._processes = []
 
@@ -92,7 +92,7 @@ class SwayDesktop:
             # would take the first free X display, which cannot be chosen.
             handle.write("xwayland disable\n"
                          "for_window [shell=\"xdg_shell\"] floating enable\n")
-            for name, mode, (x, y), scale in OUTPUTS:
+            for name, mode, (x, y), scale in self.outputs_made[:1]:
                 handle.write(f"output {name} resolution {mode} position {x} {y} scale {scale} "
                              f"background {self._wallpaper(name, mode)} fill\n")
         # Without composition sway hands a full-screen window's buffer
@@ -105,12 +105,12 @@ class SwayDesktop:
         env.update(WAYLAND_DISPLAY=socket, SWAYSOCK=os.path.join(runtime, ipc))
         # Headless sway starts with one output; the second must be made and
         # configured at once (later changes of scale do not take).
-        for name, mode, (x, y), scale in OUTPUTS[1:]:
+        for name, mode, (x, y), scale in self.outputs_made[1:]:
             self.swaymsg("create_output")
             self.swaymsg(f"output {name} resolution {mode} position {x} {y} scale {scale} "
                          f"background {self._wallpaper(name, mode)} fill")
         wait_until("every output up", lambda: sorted(o["name"] for o in self.outputs())
-                   == sorted(o[0] for o in OUTPUTS))
+                   == sorted(o[0] for o in self.outputs_made))
 
         self._pointer = subprocess.Popen([os.path.join(self.tools, "quobel_virtual_pointer")],
                                          stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -133,6 +133,8 @@ class SwayDesktop:
         # pipewire; portal 1.16 offers Screenshot only beside an Access
         # backend, which -gtk brings.
         self._start("pipewire", ["pipewire"])
+        socket = os.path.join(self.env["XDG_RUNTIME_DIR"], "pipewire-0")
+        wait_until("pipewire's socket", lambda: os.path.exists(socket))
         self._start("portal-wlr", ["/usr/libexec/xdg-desktop-portal-wlr"])
         self._start("portal-gtk", ["/usr/libexec/xdg-desktop-portal-gtk"])
         for backend in ("org.freedesktop.impl.portal.desktop.wlr",
@@ -171,7 +173,7 @@ class SwayDesktop:
         return path
 
     def _wallpapers_drawn(self):
-        for name, _, _, _ in OUTPUTS:
+        for name, _, _, _ in self.outputs_made:
             picture = self.grab(name, os.path.join(self.workdir, f"probe-{name}.ppm"))
             if image_stddev(picture, self.env) < 0.05:
                 return False
@@ -211,7 +213,7 @@ class SwayDesktop:
     def pointer(self, command, *arguments):
         """move X Y (logical layout pixels), press or release the left button."""
         if command == "move":
-            arguments = (*arguments, *LAYOUT_SIZE)
+            arguments = (*arguments, *layout_size(self.outputs_made))
         self._pointer.stdin.write(" ".join(str(a) for a in (command, *arguments)) + "\n")
         self._pointer.stdin.flush()
         self._pointer_answer("ok")
@@ -266,9 +268,9 @@ class WaylandProgram(harness.Program):
 class SwaySession:
     """One scenario's world on sway, shaped like harness.Session."""
 
-    def __init__(self, workdir, tools, portals):
+    def __init__(self, workdir, tools, portals, outputs):
         self.workdir = workdir
-        self.desktop = SwayDesktop(workdir, tools, portals)
+        self.desktop = SwayDesktop(workdir, tools, portals, outputs)
         self.links = harness.LinkLog(workdir)
         self.programs = []
         self._registry = None
@@ -318,6 +320,8 @@ def main(scenarios, description):
     parser.add_argument("--scenario", required=True, choices=sorted(scenarios))
     parser.add_argument("--timeout", type=float, default=150.0)
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    parser.add_argument("--also", action="append", default=[], metavar="FILE",
+                        help="another file the scenario runs, copied beside the tools")
     parser.add_argument("--world", help=argparse.SUPPRESS)
     args = parser.parse_args()
     if os.environ.get(_INNER_MARK) == "1":
@@ -340,9 +344,12 @@ def _run_outer(args, scenarios):
     source = os.path.dirname(os.path.abspath(args.program))
     for name in (os.path.basename(args.program), "libCameraDll.so", "qor.ico"):
         shutil.copy2(os.path.join(source, name), binaries)
-    shutil.copy2(os.path.join(args.tools, "quobel_virtual_pointer"), binaries)
+    for path in [os.path.join(args.tools, "quobel_virtual_pointer"), *args.also]:
+        shutil.copy2(path, binaries)
     here = os.path.dirname(os.path.abspath(__file__))
     shutil.copytree(here, scripts, ignore=shutil.ignore_patterns("__pycache__", "*.txt", "*.md"))
+    # A scenario kept elsewhere (a benchmark) runs beside these modules.
+    shutil.copy2(os.path.abspath(sys.argv[0]), scripts)
     for root, folders, files in os.walk(world):
         for name in folders + files:
             path = os.path.join(root, name)
@@ -398,7 +405,7 @@ def _run_inner(args, scenarios):
     scenario = scenarios[args.scenario]
     failed = True
     try:
-        with SwaySession(workdir, args.tools, scenario.portals) as session:
+        with SwaySession(workdir, args.tools, scenario.portals, scenario.outputs) as session:
             scenario.run(session, os.path.abspath(args.program))
         failed = False
     except Failure as error:
