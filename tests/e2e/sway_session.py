@@ -329,6 +329,25 @@ def main(scenarios, description):
     sys.exit(_run_outer(args, scenarios))
 
 
+def _sanitizer_options(env, world):
+    """A sanitized build reads its leak suppressions from a file nobody may
+    not be able to read: a copy goes into the world. Qt's Wayland platform and
+    the graphics libraries beneath it lack frame pointers, so leaks are
+    traced the slow way, or suppressions could not see whose they are."""
+    options = env.get("LSAN_OPTIONS")
+    if options:
+        parts = []
+        for part in options.split(":"):
+            if part.startswith("suppressions="):
+                copy = os.path.join(world, "lsan.supp")
+                shutil.copy2(part.split("=", 1)[1], copy)
+                part = f"suppressions={copy}"
+            parts.append(part)
+        env["LSAN_OPTIONS"] = ":".join(parts)
+    if env.get("ASAN_OPTIONS"):
+        env["ASAN_OPTIONS"] += ":fast_unwind_on_malloc=0"
+
+
 def _run_outer(args, scenarios):
     """Copies what the scenario needs where the user nobody can read it and
     runs the scenario as that user in a D-Bus session of its own."""
@@ -366,6 +385,7 @@ def _run_outer(args, scenarios):
         env.pop(variable, None)
     if as_root:
         env.update(HOME=work, USER="nobody", LOGNAME="nobody")
+    _sanitizer_options(env, world)
     # A session bus that starts nothing on demand: a scenario without portals
     # has none, and whatever runs was started here and is stopped by its id.
     bus_config = os.path.join(world, "session-bus.conf")
