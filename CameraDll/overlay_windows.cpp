@@ -32,8 +32,11 @@ void PrepareBackingStore(QWidget* overlay) {
     if (!store)
         return;
     store->resize(overlay->size());
+    // Wayland makes its buffers when painting begins.
+    store->beginPaint(QRegion(QRect(QPoint(), overlay->size())));
     if (const auto* image = dynamic_cast<const QImage*>(store->paintDevice()))
         Prefault(*image);
+    store->endPaint();
 #else
     Q_UNUSED(overlay);
 #endif
@@ -53,8 +56,10 @@ void ShowOverlays(const std::vector<QWidget*>& overlays) {
     QScreen* focused = FocusedScreen();
     std::stable_partition(order.begin(), order.end(),
                           [focused](QWidget* overlay) { return overlay->screen() != focused; });
-    for (QWidget* overlay : order)
+    for (QWidget* overlay : order) {
+        PrepareBackingStore(overlay);
         overlay->showFullScreen();
+    }
 }
 
 } // namespace camera
