@@ -265,33 +265,12 @@ class WaylandProgram(harness.Program):
                 if name is None or w["name"] == name]
 
 
-class SwaySession:
-    """One scenario's world on sway, shaped like harness.Session."""
+class SwaySession(harness.Session):
+    """One scenario's world on sway: harness.Session with a sway desktop."""
 
     def __init__(self, workdir, tools, portals, outputs):
-        self.workdir = workdir
+        super().__init__(workdir)
         self.desktop = SwayDesktop(workdir, tools, portals, outputs)
-        self.links = harness.LinkLog(workdir)
-        self.programs = []
-        self._registry = None
-
-    def __enter__(self):
-        self.desktop.start()
-        return self
-
-    def __exit__(self, kind, value, tb):
-        for program in self.programs:
-            program.stop()
-        self.desktop.stop()
-        if kind is not None:
-            for program in self.programs:
-                program.dump_output()
-            self.desktop.tail_logs()
-        return False
-
-    @property
-    def env(self):
-        return self.desktop.env
 
     def launch(self, executable, extra_env=None, label="program"):
         env = dict(self.desktop.env)
@@ -302,13 +281,6 @@ class SwaySession:
         program = WaylandProgram(self, executable, env, label)
         self.programs.append(program)
         return program
-
-    @property
-    def registry(self):
-        if self._registry is None:
-            import pyatspi
-            self._registry = pyatspi
-        return self._registry
 
 
 # --- running a scenario --------------------------------------------------------
