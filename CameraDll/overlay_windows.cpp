@@ -33,10 +33,13 @@ void PrepareBackingStore(QWidget* overlay) {
         return;
     store->resize(overlay->size());
     // Wayland makes its buffers when painting begins.
-    store->beginPaint(QRegion(QRect(QPoint(), overlay->size())));
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (wayland)
+        store->beginPaint(QRegion(QRect(QPoint(), overlay->size())));
     if (const auto* image = dynamic_cast<const QImage*>(store->paintDevice()))
         Prefault(*image);
-    store->endPaint();
+    if (wayland)
+        store->endPaint();
 #else
     Q_UNUSED(overlay);
 #endif
