@@ -1,4 +1,5 @@
 #include "CameraDll/capture_session.h"
+#include "CameraDll/qt_texts.h"
 #include "CameraDll/window_settle.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ extern "C" CAMERADLL_EXPORT std::int32_t CAMERADLL_CALL CameraSubArea(std::int32
         std::vector<camera::ScreenShot> shots = camera::GrabScreens();
         if (shots.empty())
             return kNoScreen;
+        const camera::QtChineseTexts qtTexts;
         camera::CaptureSession session(std::move(shots), camera::DefaultServices(),
                                        *QGuiApplication::clipboard());
         return session.exec() == camera::CaptureResult::Cancelled ? kCancelled : kDone;

@@ -6,7 +6,7 @@ import time
 
 import harness
 from harness import check, log, wait_until
-from program_steps import (APP_TITLE, CAPTION, CAPTURE_IN_PLACE, CAPTURE_MINIMISED, OK,
+from program_steps import (APP_TITLE, BOX_BUTTON, CAPTION, CAPTURE_IN_PLACE, CAPTURE_MINIMISED, OK,
                            chat_without_ads, copy_program, enter_text, no_alert_follows)
 
 OVERLAY = "截图"
@@ -102,7 +102,7 @@ def capture_triggers(session, program, links):
     app.press(chat, OK)
     app.wait_alert(REMINDER_TITLE, REMINDER)
     check(OVERLAY not in app.visible_window_names(), "capture started before the reminder")
-    app.dismiss_alert(REMINDER_TITLE, REMINDER)
+    app.dismiss_alert(REMINDER_TITLE, REMINDER, button=BOX_BUTTON)
     overlay_shown(app)
     check_minimised(app, window, False)
     escape_overlay(app)
@@ -113,7 +113,7 @@ def capture_triggers(session, program, links):
     escape_overlay(app)
     enter_text(app, chat, "你好")
     app.press(chat, OK)
-    app.dismiss_alert("对话", "你也好啊！！！")
+    app.dismiss_alert("对话", "你也好啊！！！", button=BOX_BUTTON)
     app.close_window(window)
     app.expect_exit(0)
 
@@ -134,7 +134,7 @@ def capture_without_library(session, program, links):
     app.press(chat, CAPTURE_MINIMISED)
     capture_report(app)
     check(app.minimised(window), "the report came before the window was minimised")
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     no_alert_follows(app, settle=0.5)
     app.expect_running()
     restore(app, window)
@@ -142,19 +142,19 @@ def capture_without_library(session, program, links):
     app.press(chat, CAPTURE_IN_PLACE)
     capture_report(app)
     check(not app.minimised(window), "the in-place capture minimised the window")
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     app.expect_running()
 
     # The chat turn: the reminder, then the report; chatting still works.
     enter_text(app, chat, "截图")
     app.press(chat, OK)
-    app.dismiss_alert(REMINDER_TITLE, REMINDER)
+    app.dismiss_alert(REMINDER_TITLE, REMINDER, button=BOX_BUTTON)
     capture_report(app)
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     no_alert_follows(app, settle=0.5)
     enter_text(app, chat, "你好")
     app.press(chat, OK)
-    app.dismiss_alert("对话", "你也好啊！！！")
+    app.dismiss_alert("对话", "你也好啊！！！", button=BOX_BUTTON)
     app.expect_running()
     check(session.links.links() == [], f"links opened: {session.links.links()}")
     app.close_window(window)
