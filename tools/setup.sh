@@ -11,6 +11,8 @@ QUOBEL_PACKAGES=(
     # reading the running program the way a screen reader does
     dbus dbus-x11 at-spi2-core python3-pyatspi
     clang-format
+    # making the Debian package and checking it and its desktop metadata
+    dpkg-dev file lintian desktop-file-utils appstream appstream-compose
 )
 
 quobel_missing_packages() {
