@@ -1,5 +1,4 @@
 #include "app/form_factories.h"
-#include "platform/forms.h"
 #include "platform/qt_platform.h"
 #include "platform/run_handler.h"
 

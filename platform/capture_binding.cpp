@@ -41,4 +41,14 @@ std::optional<CaptureLibraryBinding::Entry> CaptureLibraryBinding::bind(QString*
     return entry_;
 }
 
+std::int32_t CaptureLibraryBinding::call(std::int32_t mode) {
+    QString reason;
+    const auto entry = bind(&reason);
+    if (!entry)
+        throw PlatformError(
+            QStringLiteral("无法使用截图库“%1”：%2").arg(QLatin1String(kLibraryName), reason),
+            PlatformError::Severity::StopsHandler);
+    return (*entry)(mode);
+}
+
 } // namespace quobel

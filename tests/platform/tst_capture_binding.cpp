@@ -1,5 +1,4 @@
 #include "platform/capture_binding.h"
-#include "platform/platform_error.h"
 #include "platform/qt_platform.h"
 
 #include <QDir>

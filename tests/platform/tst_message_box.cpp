@@ -1,8 +1,6 @@
-#include "platform/end_program.h"
-#include "platform/platform_error.h"
+#include "platform/message_box.h"
 #include "platform/qt_platform.h"
 #include "platform/run_handler.h"
-#include "platform/show_message.h"
 
 #include <QAbstractButton>
 #include <QApplication>

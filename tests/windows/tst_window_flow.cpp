@@ -5,7 +5,7 @@
 #include "app/form_factories.h"
 #include "app/start_window.h"
 #include "log_lines.h"
-#include "platform/form_registry.h"
+#include "platform/forms.h"
 #include "platform/run_handler.h"
 #include "window_fixtures.h"
 
