@@ -88,14 +88,17 @@ bool IsHttp(const QUrl& url) {
            (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
-// 4xx and 5xx answers set error() too, but they are complete answers. Qt
-// uses some of the same codes for its own trouble with a body, so the status
-// has to agree.
+// Qt turns every 4xx and 5xx status into an error code, yet the answer is
+// complete. Most statuses land in the content and server ranges; 400 and 418
+// become ProtocolInvalidOperationError and 407 ProxyAuthenticationRequiredError.
+// Qt uses those codes for trouble of its own too, so the status has to be
+// there as well.
 bool IsHttpStatusError(QNetworkReply::NetworkError error, int status) {
-    const bool statusCode =
-        (error >= QNetworkReply::ContentAccessDenied &&
-         error <= QNetworkReply::UnknownContentError) ||
-        (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    using E = QNetworkReply::NetworkError;
+    const bool statusCode = (error >= E::ContentAccessDenied && error <= E::UnknownContentError) ||
+                            (error >= E::InternalServerError && error <= E::UnknownServerError) ||
+                            error == E::ProtocolInvalidOperationError ||
+                            error == E::ProxyAuthenticationRequiredError;
     return statusCode && status >= 400;
 }
 

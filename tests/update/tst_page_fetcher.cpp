@@ -72,6 +72,26 @@ void PageFetcherTest::completeAnswers_data() {
         << HttpTestServer::Answer(500, "Internal Server Error", "oops")
         << "HTTP/1.1 500 Internal Server Error\r\n"
         << "oops";
+    // Qt reports these statuses under codes it also uses for trouble of its
+    // own; each is a complete answer all the same.
+    QTest::newRow("bad request") << HttpTestServer::Answer(400, "Bad Request", "no 404 here")
+                                 << "HTTP/1.1 400 Bad Request\r\n"
+                                 << "no 404 here";
+    QTest::newRow("proxy authentication required")
+        << HttpTestServer::Answer(407, "Proxy Authentication Required", "who are you",
+                                  {"Proxy-Authenticate: Basic realm=\"probe\""})
+        << "HTTP/1.1 407 Proxy Authentication Required\r\n"
+        << "who are you";
+    QTest::newRow("teapot") << HttpTestServer::Answer(418, "I'm a teapot", "short and stout")
+                            << "HTTP/1.1 418 I'm a teapot\r\n"
+                            << "short and stout";
+    QTest::newRow("bad gateway") << HttpTestServer::Answer(502, "Bad Gateway", "upstream 404")
+                                 << "HTTP/1.1 502 Bad Gateway\r\n"
+                                 << "upstream 404";
+    QTest::newRow("service unavailable")
+        << HttpTestServer::Answer(503, "Service Unavailable", "busy", {"Retry-After: 120"})
+        << "HTTP/1.1 503 Service Unavailable\r\n"
+        << "busy";
     QTest::newRow("status without reason phrase")
         << HttpTestServer::Raw("HTTP/1.1 404\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
         << "HTTP/1.1 404\r\n"
