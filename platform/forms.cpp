@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QCloseEvent>
 
+#include <stdexcept>
+
 namespace quobel {
 
 Form::Form(FormId id, QWidget* parent) : QMainWindow(parent), id_(id) {
@@ -50,7 +52,11 @@ void FormRegistry::load(FormId id) {
     if (loaded(id))
         return;
     const auto factory = factories_.find(id);
-    Q_ASSERT_X(factory != factories_.end(), "FormRegistry::load", "window not registered");
+    // A programming fault, caught in every kind of build: RunHandler reports
+    // it as an internal error and ends the program.
+    if (factory == factories_.end())
+        throw std::logic_error("no window " + FormName(id).toStdString() +
+                               " was registered to be loaded");
     Form* form = factory->second();
     loaded_[id] = form;
     connect(form, &Form::closedByUser, this, [this, id] { closedByUser(id); });
