@@ -30,11 +30,11 @@ public:
 
     void showMessage(const QString& text, const std::optional<QString>& title) override {
         if (!ended_)
-            ExecMessageBox(text, title.value_or(kApplicationTitle));
+            boxes_.exec(text, title.value_or(kApplicationTitle));
     }
     void reportRuntimeError(const QString& report) override {
         if (!ended_)
-            ExecErrorBox(report);
+            boxes_.execError(report);
     }
     void openLink(const QString& url) override {
         if (!ended_)
@@ -76,6 +76,7 @@ public:
     }
 
 private:
+    MessageBoxes boxes_;
     FormRegistry forms_;
     InstanceLock instanceLock_;
     CaptureLibraryBinding capture_;
