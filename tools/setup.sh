@@ -11,6 +11,8 @@ QUOBEL_PACKAGES=(
     # reading the running program the way a screen reader does
     dbus dbus-x11 at-spi2-core python3-pyatspi
     clang-format
+    # the Windows compile check: MinGW-w64 cross compiler and windres
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 )
 
 quobel_missing_packages() {
