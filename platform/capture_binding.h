@@ -17,10 +17,12 @@ inline std::int32_t CameraSubArea(std::int32_t mode) {
     return Platform::current().cameraSubArea(mode);
 }
 
-// What the real platform calls through: the binding to the capture library. It is made on the first
-// call, from the program's folder first and then the system's library search, and serves every
-// later call. A failed binding is not remembered, so a library put in place later is found by the
-// next call.
+// What the real platform calls through: the binding to the capture library.
+// It is made on the first call, from the program's folder first and then the
+// folders of the system's library search, and serves every later call. A
+// file that does not hold all its headers promise is refused before it is
+// loaded. A failed binding is not remembered, so a library put in place later
+// is found by the next call.
 class CaptureLibraryBinding {
 public:
 #if defined(_WIN32) && !defined(_WIN64)
