@@ -3,9 +3,9 @@
 // up, and prints how much the resident memory grew per 1,000 boxes once the
 // first few hundred have warmed every cache up.
 //
-//   box_soak [--boxes N] [--bare]
+//   box_soak [--boxes N] [--bare | --errors]
 // --bare shows each box as a plain QMessageBox on the stack instead of through
-// the program's platform, as the yardstick.
+// the program's platform, as the yardstick; --errors shows error reports.
 
 #include "platform/message_box.h"
 #include "platform/qt_platform.h"
@@ -51,9 +51,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     int boxes = 2000;
     bool bare = false;
+    bool errors = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--bare") == 0)
             bare = true;
+        else if (std::strcmp(argv[i], "--errors") == 0)
+            errors = true;
         else if (std::strcmp(argv[i], "--boxes") == 0 && i + 1 < argc)
             boxes = std::atoi(argv[++i]);
     }
@@ -70,6 +73,8 @@ int main(int argc, char* argv[]) {
             QMessageBox box(QMessageBox::NoIcon, QStringLiteral("对话"),
                             QStringLiteral("你也好啊！！！"), QMessageBox::Ok);
             box.exec();
+        } else if (errors) {
+            quobel::ReportRuntimeError(QStringLiteral("无法使用截图库“CameraDll”"));
         } else {
             quobel::ShowMessage(QStringLiteral("你也好啊！！！"), QStringLiteral("对话"));
         }
@@ -78,7 +83,9 @@ int main(int argc, char* argv[]) {
     const int counted = boxes - warmUp;
     std::printf("%s: %d boxes, resident %ld KiB after %d, %ld KiB at the end: %+.1f KiB per 1,000 "
                 "boxes\n",
-                bare ? "bare QMessageBox" : "ShowMessage", boxes, atWarmUp, warmUp, atEnd,
-                double(atEnd - atWarmUp) * 1000.0 / counted);
+                bare     ? "bare QMessageBox"
+                : errors ? "ReportRuntimeError"
+                         : "ShowMessage",
+                boxes, atWarmUp, warmUp, atEnd, double(atEnd - atWarmUp) * 1000.0 / counted);
     return 0;
 }
