@@ -1,6 +1,5 @@
 #include "app/form_factories.h"
 #include "app/qt_texts.h"
-#include "platform/forms.h"
 #include "platform/qt_platform.h"
 #include "platform/run_handler.h"
 

@@ -13,6 +13,8 @@ QUOBEL_PACKAGES=(
     clang-format
     # making the Debian package and checking it and its desktop metadata
     dpkg-dev file lintian desktop-file-utils appstream appstream-compose
+    # the Windows compile check: MinGW-w64 cross compiler and windres
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 )
 
 quobel_missing_packages() {

@@ -161,6 +161,26 @@ def capture_without_library(session, program, links):
     app.expect_exit(0)
 
 
+def capture_with_truncated_library(session, program, links):
+    """A capture library cut short after 12 KiB is reported like a missing one;
+    loading it as it is would kill the program inside the system loader."""
+    copy = copy_program(program, os.path.join(session.workdir, "cut-library"), with_icon=True)
+    with open(os.path.join(os.path.dirname(program), "libCameraDll.so"), "rb") as whole:
+        head = whole.read(12 * 1024)
+    with open(os.path.join(os.path.dirname(copy), "libCameraDll.so"), "wb") as cut:
+        cut.write(head)
+    app = session.launch(copy)
+    chat = chat_without_ads(app)
+    window = app.x_window(CAPTION)
+    app.press(chat, CAPTURE_IN_PLACE)
+    capture_report(app)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
+    app.expect_running()
+    app.close_window(window)
+    app.expect_exit(0)
+
+
 if __name__ == "__main__":
     harness.main({"capture_triggers": capture_triggers,
-                  "capture_without_library": capture_without_library}, __doc__)
+                  "capture_without_library": capture_without_library,
+                  "capture_with_truncated_library": capture_with_truncated_library}, __doc__)

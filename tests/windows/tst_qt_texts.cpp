@@ -4,7 +4,7 @@
 #include "app/qt_texts.h"
 #include "layouts/form_builder.h"
 #include "platform/qt_platform.h"
-#include "platform/show_message.h"
+#include "platform/message_box.h"
 #include "window_fixtures.h"
 
 #include <QAbstractButton>
