@@ -159,4 +159,34 @@ void SelectionEditor::abandonGesture() {
     gesture_ = Gesture::None;
 }
 
+void SelectionEditor::setSelection(const QRect& selection) {
+    gesture_ = Gesture::None;
+    selection_ = selection;
+}
+
+bool SelectionEditor::moveBy(const QPoint& step) {
+    if (!hasSelection() || isDragging())
+        return false;
+    const QRect before = selection_;
+    QPoint topLeft = selection_.topLeft() + step;
+    topLeft.setX(std::clamp(topLeft.x(), bounds_.left(), bounds_.right() - before.width() + 1));
+    topLeft.setY(std::clamp(topLeft.y(), bounds_.top(), bounds_.bottom() - before.height() + 1));
+    selection_.moveTopLeft(topLeft);
+    return selection_ != before;
+}
+
+bool SelectionEditor::resizeBy(const QPoint& step) {
+    if (!hasSelection() || isDragging())
+        return false;
+    const QRect before = selection_;
+    const QPoint corner = selection_.bottomRight() + step;
+    // Not std::clamp: a picked window may be narrower than the minimum right
+    // at the desktop's edge, and then the two limits cross.
+    selection_.setRight(
+        std::min(std::max(corner.x(), selection_.left() + kMinimumSide - 1), bounds_.right()));
+    selection_.setBottom(
+        std::min(std::max(corner.y(), selection_.top() + kMinimumSide - 1), bounds_.bottom()));
+    return selection_ != before;
+}
+
 } // namespace camera

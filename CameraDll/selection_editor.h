@@ -47,6 +47,14 @@ public:
     // Drops the gesture in progress and restores the selection it started from.
     void abandonGesture();
 
+    // Puts the selection as it is given (a picked window, an undone step).
+    void setSelection(const QRect& selection);
+    // Moves the selection by a step, or its bottom-right corner, resizing it;
+    // it stays on the desktop and no smaller than kMinimumSide. Returns
+    // whether it changed.
+    bool moveBy(const QPoint& step);
+    bool resizeBy(const QPoint& step);
+
 private:
     enum class Gesture { None, Drawing, Moving, Resizing };
 

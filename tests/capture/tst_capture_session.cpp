@@ -1,6 +1,7 @@
 #include "CameraDll/capture_outcome.h"
 #include "CameraDll/capture_overlay.h"
 #include "CameraDll/capture_session.h"
+#include "CameraDll/capture_toolbar.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -35,6 +36,8 @@ struct FakeServices {
     // Whether any overlay was on screen while the path was asked for.
     bool overlayShownWhileAsking = false;
     std::vector<QWidget*> overlays;
+    // The window manager's list the session gets.
+    std::vector<StackedWindow> windows;
 
     CaptureServices services() {
         return {[this](QWidget* parent, const QString& proposed) {
@@ -45,7 +48,8 @@ struct FakeServices {
                         overlayShownWhileAsking = overlayShownWhileAsking || overlay->isVisible();
                     return answer;
                 },
-                [this](QWidget*, const QString& reason) { failures << reason; }};
+                [this](QWidget*, const QString& reason) { failures << reason; },
+                [this] { return windows; }};
     }
 };
 
@@ -261,28 +265,28 @@ void CaptureSessionTest::nothingToSaveOrFinishWithoutASelection() {
 
 void CaptureSessionTest::toolbarFollowsTheSelection() {
     FakeServices fake;
-    const QRect screen(0, 0, 640, 480);
+    const QRect screen(0, 0, 1280, 480);
     CaptureSession session({Shot(screen, 1.0)}, fake.services(), *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
-    QWidget* toolbar = overlay->toolbar();
+    CaptureToolbar* toolbar = overlay->toolbar();
     QCOMPARE(overlay->saveButton()->text(), QStringLiteral("保存"));
     QCOMPARE(overlay->finishButton()->text(), QStringLiteral("✔"));
     QVERIFY(!overlay->finishButton()->icon().isNull());
 
-    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(100, 100));
-    QTest::mouseMove(overlay, QPoint(200, 200));
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(900, 100));
+    QTest::mouseMove(overlay, QPoint(1100, 200));
     QVERIFY(!toolbar->isVisible()); // not while drawing
-    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(200, 200));
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(1100, 200));
     QVERIFY(toolbar->isVisible());
     QVERIFY(toolbar->geometry().top() > 200);
-    QCOMPARE(toolbar->geometry().right(), 200);
+    QCOMPARE(toolbar->geometry().right(), 1100);
 
     // Moved to the bottom of the screen: the toolbar goes above it.
-    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(150, 150));
-    QTest::mouseMove(overlay, QPoint(150, 900));
-    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(150, 900));
-    QCOMPARE(session.editor().selection(), QRect(100, 379, 101, 101));
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(950, 150));
+    QTest::mouseMove(overlay, QPoint(950, 900));
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(950, 900));
+    QCOMPARE(session.editor().selection(), QRect(900, 379, 201, 101));
     QVERIFY(toolbar->isVisible());
     QVERIFY(toolbar->geometry().bottom() < 379);
     QVERIFY(screen.contains(toolbar->geometry()));
