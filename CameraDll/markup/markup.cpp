@@ -30,7 +30,13 @@ Markup::Markup(std::vector<MarkedPicture> pictures) : pictures_(std::move(pictur
 QRectF Markup::begin(const QPointF& point) {
     if (tool_ == Tool::None || tool_ == Tool::Text)
         return {};
-    draft_ = Mark{KindOf(tool_), colour_, width_, QPolygonF{point, point}, {}};
+    // A shape is its two corners from the start; a stroke grows point by point.
+    const MarkKind kind = KindOf(tool_);
+    draft_ = Mark{kind,
+                  colour_,
+                  width_,
+                  kind == MarkKind::Pen ? QPolygonF{point} : QPolygonF{point, point},
+                  {}};
     return MarkBounds(*draft_);
 }
 
