@@ -88,7 +88,9 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
             addButton(group, QString::fromUtf8(choice.name), QString::fromUtf8(choice.tip));
         button->setCheckable(true);
         const Tool tool = choice.tool;
-        connect(button, &QToolButton::clicked, this,
+        // toggled, not clicked: a screen reader toggles a checkable button
+        // without clicking it.
+        connect(button, &QToolButton::toggled, this,
                 [this, tool](bool checked) { emit toolChosen(checked ? tool : Tool::None); });
         tools_.emplace_back(button, tool);
     }
@@ -101,7 +103,8 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
         button->setIcon(SwatchIcon(choice.colour));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         const QColor colour = choice.colour;
-        connect(button, &QToolButton::clicked, this, [this, colour] { emit colourChosen(colour); });
+        // Unchecking the chosen colour chooses it again, which checks it back.
+        connect(button, &QToolButton::toggled, this, [this, colour] { emit colourChosen(colour); });
         swatches_.emplace_back(button, colour);
     }
 
@@ -111,7 +114,7 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
                                         QStringLiteral("线宽 %1").arg(choice.width));
         button->setCheckable(true);
         const qreal width = choice.width;
-        connect(button, &QToolButton::clicked, this, [this, width] { emit widthChosen(width); });
+        connect(button, &QToolButton::toggled, this, [this, width] { emit widthChosen(width); });
         widths_.emplace_back(button, width);
     }
 
@@ -160,6 +163,16 @@ QToolButton* CaptureToolbar::addButton(QWidget* group, const QString& text, cons
 
 void CaptureToolbar::showState(Tool tool, const QColor& colour, qreal width, bool canUndo,
                                bool canRedo) {
+    // Only showing: the buttons' own signals would choose again.
+    const QSignalBlocker blocker(this);
+    std::vector<QSignalBlocker> quiet;
+    quiet.reserve(tools_.size() + swatches_.size() + widths_.size());
+    for (const auto& entry : tools_)
+        quiet.emplace_back(entry.first);
+    for (const auto& entry : swatches_)
+        quiet.emplace_back(entry.first);
+    for (const auto& entry : widths_)
+        quiet.emplace_back(entry.first);
     for (const auto& [button, choice] : tools_)
         button->setChecked(choice == tool);
     for (const auto& [button, choice] : swatches_)

@@ -138,6 +138,11 @@ void CaptureMarkingTest::toolbarNamesAndDefaults() {
     QCOMPARE(capture.session.markup().width(), 8.0);
     QVERIFY(Button(capture.overlay, QStringLiteral("蓝色"))->isChecked());
     QVERIFY(!Button(capture.overlay, QStringLiteral("红色"))->isChecked());
+    // A screen reader toggles instead of clicking.
+    Button(capture.overlay, QStringLiteral("马赛克"))->toggle();
+    QCOMPARE(capture.session.markup().tool(), Tool::Mosaic);
+    Button(capture.overlay, QStringLiteral("马赛克"))->toggle();
+    QCOMPARE(capture.session.markup().tool(), Tool::None);
     // The keys stay with the overlay.
     QCOMPARE(Button(capture.overlay, QStringLiteral("蓝色"))->focusPolicy(), Qt::NoFocus);
 }
