@@ -124,6 +124,12 @@ CaptureResult CaptureSession::exec() {
 QImage CaptureSession::selectedImage() const {
     if (!editor_.hasSelection())
         return {};
+    // The whole of an unscaled screen is its picture as it stands: shared,
+    // not copied, for a copy of a 4K screen costs more than everything else.
+    for (const MarkedPicture& picture : markup_.pictures())
+        if (picture.geometry() == editor_.selection() && picture.scale() == 1 &&
+            picture.image().size() == picture.geometry().size())
+            return picture.image();
     if (markup_.history().marks().empty())
         return CropSelection(shots_, editor_.selection());
     std::vector<ScreenShot> marked = shots_;
@@ -218,8 +224,9 @@ void CaptureSession::pointerMoved(const QPointF& global) {
     if (markup_.isDrawing()) {
         repaint(markup_.extend(global));
     } else if (editor_.isDragging()) {
+        const QRect before = editor_.selection();
         editor_.move(Cell(global));
-        refresh();
+        repaintSelection(before);
     } else if (!editor_.hasSelection()) {
         const QRect window = windowAt(global);
         if (window != picked_) {
@@ -477,6 +484,19 @@ void CaptureSession::refresh() {
         }
         overlay->update();
     }
+}
+
+void CaptureSession::repaintSelection(const QRect& before) {
+    // Only the edges and the strips between the old and the new rectangle
+    // change; a full repaint of a 4K screen per pointer move is too slow.
+    if (before.isNull() || !editor_.hasSelection()) {
+        refresh();
+        return;
+    }
+    const QRegion area = SelectionChangeArea(before, editor_.selection(), 10);
+    for (std::size_t i = 0; i < overlays_.size(); ++i)
+        overlays_[i]->update(
+            area.intersected(shots_[i].geometry).translated(-shots_[i].geometry.topLeft()));
 }
 
 void CaptureSession::repaint(const QRectF& area) {

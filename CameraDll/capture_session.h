@@ -100,6 +100,7 @@ private:
     void refresh();
     // Repaints a global logical area on the overlays it touches.
     void repaint(const QRectF& area);
+    void repaintSelection(const QRect& before);
     void endText();
     void afterSelectionChange(const QRect& before);
     void apply(const MarkHistory::Change& change);

@@ -189,4 +189,14 @@ bool SelectionEditor::resizeBy(const QPoint& step) {
     return selection_ != before;
 }
 
+QRegion SelectionChangeArea(const QRect& before, const QRect& after, int reach) {
+    const auto band = [reach](const QRect& r) {
+        const QRegion frame = QRegion(r.adjusted(-reach, -reach, reach, reach))
+                                  .subtracted(QRegion(r.adjusted(reach, reach, -reach, -reach)));
+        // The label sits above the corner, or just inside it at the top of a screen.
+        return frame.united(QRect(r.left() - reach, r.top() - 4 * reach, 40 * reach, 8 * reach));
+    };
+    return QRegion(before).xored(QRegion(after)).united(band(before)).united(band(after));
+}
+
 } // namespace camera

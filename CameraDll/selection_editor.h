@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 
 namespace camera {
 
@@ -76,5 +77,11 @@ private:
     bool forwardX_ = false;
     bool forwardY_ = false;
 };
+
+// What must be repainted when the selection goes from one rectangle to
+// another: where the dimming changes, and a band of the given reach around
+// each rectangle's edges (its frame and handles) and above its top-left
+// corner (the size label).
+QRegion SelectionChangeArea(const QRect& before, const QRect& after, int reach);
 
 } // namespace camera

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace camera {
 
 namespace {
@@ -26,19 +28,26 @@ bool MarkedPicture::add(const Mark& mark) {
 }
 
 void MarkedPicture::redraw(const std::vector<Mark>& marks) {
-    // Back to sharing the grabbed picture; the first mark that touches this
-    // screen copies it again.
-    image_ = base_;
-    std::unique_ptr<QPainter> painter;
-    for (const Mark& mark : marks) {
-        if (!Touches(mark, geometry_))
-            continue;
-        if (!painter) {
-            painter = std::make_unique<QPainter>(&image_);
-            painter->translate(-geometry_.topLeft());
-        }
-        DrawMark(*painter, mark, backdrop());
+    const auto touches = [this](const Mark& mark) { return Touches(mark, geometry_); };
+    if (std::none_of(marks.begin(), marks.end(), touches)) {
+        // Back to sharing the grabbed picture.
+        image_ = base_;
+        return;
     }
+    if (image_.constBits() == base_.constBits()) {
+        image_ = base_.copy();
+    } else {
+        // Over the marks drawn before, in the memory they already have: a
+        // fresh screen-sized block costs more to fault in than to fill.
+        QPainter restore(&image_);
+        restore.setCompositionMode(QPainter::CompositionMode_Source);
+        restore.drawImage(QPointF(0, 0), base_);
+    }
+    QPainter painter(&image_);
+    painter.translate(-geometry_.topLeft());
+    for (const Mark& mark : marks)
+        if (touches(mark))
+            DrawMark(painter, mark, backdrop());
 }
 
 } // namespace camera
