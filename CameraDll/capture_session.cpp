@@ -278,6 +278,8 @@ bool CaptureSession::keyPressed(const QKeyEvent& event) {
         case TextEntry::KeyResult::Ended:
             endText();
             return true;
+        case TextEntry::KeyResult::Ignored:
+            return true;
         case TextEntry::KeyResult::NotMine:
             // A shortcut ends the text first, then does what it does.
             endText();

@@ -15,6 +15,18 @@ TextEntry::KeyResult TextEntry::key(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers =
         event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
     switch (event.key()) {
+    // Shift on its way to a capital letter, say: the text goes on.
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_Mode_switch:
+        return KeyResult::Ignored;
     case Qt::Key_Escape:
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -15,7 +15,7 @@ namespace camera {
 // (the pinyin being typed, say) is shown at the cursor until it is committed.
 class TextEntry {
 public:
-    enum class KeyResult { Edited, Ended, NotMine };
+    enum class KeyResult { Edited, Ended, NotMine, Ignored };
 
     TextEntry(const QPointF& at, const QColor& colour, qreal width);
 

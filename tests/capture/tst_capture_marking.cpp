@@ -318,13 +318,15 @@ void CaptureMarkingTest::textThroughTheInputMethod() {
     committed.setCommitString(QStringLiteral("标注"));
     QCoreApplication::sendEvent(capture.overlay, &committed);
     QTest::keyClicks(capture.overlay, QStringLiteral("ok"));
-    QCOMPARE(capture.session.markup().text()->text(), QStringLiteral("标注ok"));
+    capture.key(Qt::Key_Shift, Qt::ShiftModifier); // alone, before a capital
+    QTest::keyClicks(capture.overlay, QStringLiteral("K"));
+    QCOMPARE(capture.session.markup().text()->text(), QStringLiteral("标注okK"));
     // Escape ends the text, not the capture; the arrows are the selection's again.
     capture.key(Qt::Key_Escape);
     QVERIFY(!capture.session.isOver());
     QVERIFY(!capture.session.markup().isTyping());
     QVERIFY(!capture.overlay->testAttribute(Qt::WA_InputMethodEnabled));
-    QCOMPARE(capture.session.markup().history().marks().back().text, QStringLiteral("标注ok"));
+    QCOMPARE(capture.session.markup().history().marks().back().text, QStringLiteral("标注okK"));
 
     // Typing again, Ctrl+C ends the text and finishes with it in the copy.
     QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, QPoint(40, 120));

@@ -174,6 +174,8 @@ void MarkupTest::typingTheKeyboard() {
     TextEntry entry(QPointF(20, 30), Qt::red, 4);
     using R = TextEntry::KeyResult;
     QCOMPARE(entry.key(Key(Qt::Key_A, QStringLiteral("a"))), R::Edited);
+    // Shift pressed on its own comes first, and must not end the text.
+    QCOMPARE(entry.key(Key(Qt::Key_Shift, {}, Qt::ShiftModifier)), R::Ignored);
     QCOMPARE(entry.key(Key(Qt::Key_C, QStringLiteral("C"), Qt::ShiftModifier)), R::Edited);
     QCOMPARE(entry.key(Key(Qt::Key_Home)), R::Edited);
     QCOMPARE(entry.key(Key(Qt::Key_Z, QStringLiteral("z"))), R::Edited);
