@@ -213,7 +213,9 @@ void CaptureOverlay::paintSelection(QPainter& painter, const QRect& local) {
 }
 
 void CaptureOverlay::paintHint(QPainter& painter) {
-    const QString text = QStringLiteral("拖动鼠标选择区域；Esc 或右键取消");
+    const QString text = session_.picksWindows()
+                             ? QStringLiteral("拖动鼠标选择区域，单击选择窗口；Esc 或右键取消")
+                             : QStringLiteral("拖动鼠标选择区域；Esc 或右键取消");
     const QFontMetrics metrics = painter.fontMetrics();
     QRect box(0, 0, metrics.horizontalAdvance(text) + 24, metrics.height() + 12);
     box.moveCenter(QPoint(width() / 2, box.height() + 16));

@@ -67,6 +67,7 @@ public:
     const MarkedPicture* pictureOf(const QRect& screen) const;
     // The window a click would select, while there is no selection yet.
     QRect pickedWindow() const { return picked_; }
+    bool picksWindows() const { return !windows_.empty(); }
     // Whether the magnifier shows, and where the pointer is.
     bool showsLoupe() const;
     QPointF pointer() const { return pointer_; }

@@ -101,7 +101,8 @@ QRectF TextEntry::caret() const {
 }
 
 QRectF TextEntry::bounds() const {
-    return MarkBounds(shown()) | caret().adjusted(-1, -1, 1, 1);
+    // With room for the frame drawn around the text while it is typed.
+    return MarkBounds(shown()).adjusted(-4, -4, 4, 4) | caret().adjusted(-1, -1, 1, 1);
 }
 
 } // namespace camera

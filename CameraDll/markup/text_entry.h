@@ -34,7 +34,7 @@ public:
     int compositionStart() const { return cursor_; }
     // The text cursor in global logical pixels, where the composition ends.
     QRectF caret() const;
-    // Everything that may be drawn while typing, caret included.
+    // Everything that may be drawn while typing, caret and frame included.
     QRectF bounds() const;
 
 private:
