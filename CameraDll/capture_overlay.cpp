@@ -131,9 +131,8 @@ QRect CaptureOverlay::loupeRect() const {
 }
 
 void CaptureOverlay::moveLoupe() {
+    // Also where it stays: pinned at a screen's edge it shows other pixels.
     const QRect now = loupeRect();
-    if (now == loupeShown_)
-        return;
     update(loupeShown_);
     update(now);
     loupeShown_ = now;

@@ -130,8 +130,7 @@ QImage CaptureSession::selectedImage() const {
         if (picture.geometry() == editor_.selection() && picture.scale() == 1 &&
             picture.image().size() == picture.geometry().size())
             return picture.image();
-    if (markup_.history().marks().empty())
-        return CropSelection(shots_, editor_.selection());
+    // Pictures without marks share the grab, so this copies no screen.
     std::vector<ScreenShot> marked = shots_;
     for (std::size_t i = 0; i < marked.size(); ++i)
         marked[i].pixmap = QPixmap::fromImage(markup_.pictures()[i].image());
