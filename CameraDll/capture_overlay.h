@@ -9,6 +9,7 @@ class QToolButton;
 namespace camera {
 
 class CaptureSession;
+class CaptureToolbar;
 
 // The frozen picture of one screen with the selection drawn over it. It only
 // paints and passes input on to the session.
@@ -17,9 +18,9 @@ class CaptureOverlay : public QWidget {
 public:
     CaptureOverlay(CaptureSession& session, const ScreenShot& shot);
 
-    QWidget* toolbar() const { return toolbar_; }
-    QToolButton* saveButton() const { return saveButton_; }
-    QToolButton* finishButton() const { return finishButton_; }
+    CaptureToolbar* toolbar() const { return toolbar_; }
+    QToolButton* saveButton() const;
+    QToolButton* finishButton() const;
 
     // Toolbar at a global logical position, or hidden.
     void placeToolbar(const QPoint& global);
@@ -27,25 +28,34 @@ public:
     // Takes the keyboard as soon as the window is on screen, so Escape works
     // even where the window manager never activates it.
     void wantKeyboard(bool want);
+    // Lets the input method in while a text is typed on this overlay.
+    void setTyping(bool typing);
+    // Repaints where the magnifier was and where it goes.
+    void moveLoupe();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QPoint globalCell(const QPointF& local) const;
+    QPointF global(const QPointF& local) const;
     void paintSelection(QPainter& painter, const QRect& local);
     void paintHint(QPainter& painter);
+    // The magnifier's place on this overlay; null when it is not here.
+    QRect loupeRect() const;
 
     CaptureSession& session_;
     const ScreenShot& shot_;
-    QWidget* toolbar_ = nullptr;
-    QToolButton* saveButton_ = nullptr;
-    QToolButton* finishButton_ = nullptr;
+    CaptureToolbar* toolbar_ = nullptr;
+    QRect loupeShown_;
     bool wantsKeyboard_ = false;
     bool holdsKeyboard_ = false;
 };

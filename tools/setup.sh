@@ -7,7 +7,8 @@ QUOBEL_PACKAGES=(
     # so every Chinese text renders as glyphs, and Qt's own texts are Chinese too
     fonts-wqy-microhei qt6-translations-l10n
     # opening links, and the desktop the end-to-end tests run the program on
-    xdg-utils xvfb openbox xdotool wmctrl x11-utils imagemagick
+    # (xclip reads the captured image back from the clipboard)
+    xdg-utils xvfb openbox xdotool wmctrl x11-utils imagemagick xclip
     # reading the running program the way a screen reader does
     dbus dbus-x11 at-spi2-core python3-pyatspi
     clang-format

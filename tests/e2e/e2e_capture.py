@@ -2,6 +2,7 @@
 the program and without it."""
 
 import os
+import subprocess
 import time
 
 import harness
@@ -118,6 +119,102 @@ def capture_triggers(session, program, links):
     app.expect_exit(0)
 
 
+def drag(app, start, end, steps=6):
+    """Drags with the left button held, in steps so the overlay sees the moves."""
+    env = app.session.env
+    harness.run_tool(["xdotool", "mousemove", str(start[0]), str(start[1])], env)
+    harness.run_tool(["xdotool", "mousedown", "1"], env)
+    for step in range(1, steps + 1):
+        x = start[0] + (end[0] - start[0]) * step // steps
+        y = start[1] + (end[1] - start[1]) * step // steps
+        harness.run_tool(["xdotool", "mousemove", str(x), str(y)], env)
+        time.sleep(0.05)
+    harness.run_tool(["xdotool", "mouseup", "1"], env)
+
+
+def toolbar_button(app, name):
+    """Clicks a button of the capture toolbar through its accessible action."""
+    def find():
+        for window in app.top_levels():
+            for node in harness.walk(window):
+                # Qt shows a checkable tool button as a check box.
+                if node.name == name and node.getRoleName() in ("push button", "check box"):
+                    return node
+        return None
+    def shown():
+        return [(n.name, n.getRoleName()) for w in app.top_levels() for n in harness.walk(w)
+                if n.name][:60]
+    button = wait_until(lambda: f"the toolbar button {name!r} (named: {shown()})", find)
+    action = button.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    usable = [n for n in ("Press", "Toggle", "Click") if n in names]
+    check(usable, f"toolbar button {name!r} offers no press: {names}")
+    log(f"toolbar {name!r}")
+    action.doAction(names.index(usable[0]))
+
+
+def clipboard_png(app, path):
+    """The clipboard's image as PNG, read the way another program reads it."""
+    def read():
+        done = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"],
+                              env=app.session.env, capture_output=True, timeout=30,
+                              stdin=subprocess.DEVNULL)
+        return done.stdout if done.returncode == 0 and done.stdout.startswith(b"\x89PNG") else None
+    data = wait_until("an image on the clipboard", read)
+    with open(path, "wb") as handle:
+        handle.write(data)
+    return path
+
+
+def png_pixels(app, path):
+    """{(x, y): '#RRGGBB'} of a PNG file, through ImageMagick."""
+    out = harness.run_tool(["convert", path, "-alpha", "off", "-depth", "8", "txt:-"],
+                           app.session.env, timeout=60)
+    pixels = {}
+    for line in out.splitlines()[1:]:
+        where, _, rest = line.partition(":")
+        x, y = where.split(",")
+        pixels[(int(x), int(y))] = rest.split()[1][:7].upper()
+    return pixels
+
+
+def capture_markup(session, program, links):
+    app = session.launch(program)
+    chat = chat_without_ads(app)
+    app.press(chat, CAPTURE_IN_PLACE)
+    overlay_shown(app)
+
+    # The selection, then a rectangle and an arrow in the default red.
+    left, top = 700, 150
+    drag(app, (left, top), (left + 399, top + 299))
+    toolbar_button(app, "矩形")
+    drag(app, (750, 200), (900, 350))
+    toolbar_button(app, "箭头")
+    drag(app, (950, 400), (1050, 250))
+    app.key(None, "Return")
+    wait_until(lambda: f"the overlay to close (on screen: {app.visible_window_names()})",
+               lambda: OVERLAY not in app.visible_window_names())
+
+    path = clipboard_png(app, os.path.join(session.workdir, "clipboard.png"))
+    pixels = png_pixels(app, path)
+    size = (max(x for x, _ in pixels) + 1, max(y for _, y in pixels) + 1)
+    check(size == (400, 300), f"the copied image is {size[0]}x{size[1]}, not 400x300")
+    red = {point for point, colour in pixels.items() if colour == "#FF0000"}
+    # The rectangle's left and bottom edges, 4 pixels wide around x = 750 and
+    # y = 350; a point on the arrow's shaft and one at its head.
+    expected = [(50, 120), (48, 180), (51, 60), (120, 200), (120, 198), (300, 175), (345, 108)]
+    missing = [p for p in expected if p not in red]
+    check(not missing, f"not red in the copy: {[(p, pixels[p]) for p in missing]}")
+    inside = [(x, y) for x in range(60, 190) for y in range(60, 190)]
+    check(not any(p in red for p in inside), "red inside the rectangle, where nothing was drawn")
+    check(len(red) > 2000, f"only {len(red)} red pixels: marks missing")
+    log(f"clipboard image 400x300 with {len(red)} red pixels")
+
+    app.expect_running()
+    app.close_window(app.x_window(CAPTION))
+    app.expect_exit(0)
+
+
 def capture_report(app):
     title, text = app.wait_alert()
     check(title == APP_TITLE, f"error report titled {title!r}")
@@ -182,5 +279,6 @@ def capture_with_truncated_library(session, program, links):
 
 if __name__ == "__main__":
     harness.main({"capture_triggers": capture_triggers,
+                  "capture_markup": capture_markup,
                   "capture_without_library": capture_without_library,
                   "capture_with_truncated_library": capture_with_truncated_library}, __doc__)
