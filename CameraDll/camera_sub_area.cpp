@@ -3,6 +3,7 @@
 #include "CameraDll/capture_status.h"
 #include "CameraDll/failure_box.h"
 #include "CameraDll/grab/grabber_choice.h"
+#include "CameraDll/qt_texts.h"
 #include "CameraDll/window_settle.h"
 
 #include <QApplication>
@@ -111,6 +112,8 @@ extern "C" CAMERADLL_EXPORT std::int32_t CAMERADLL_CALL CameraSubArea(std::int32
     Status status = kFailed;
     // No exception may cross into a caller that knows nothing of C++.
     try {
+        // Qt's own texts in the capture's dialogs and boxes, in Chinese.
+        const QtChineseTexts qtTexts;
         status = Capture();
         ReturnFreedMemory();
         ShowFailure(status);

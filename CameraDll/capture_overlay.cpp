@@ -1,13 +1,16 @@
 #include "CameraDll/capture_overlay.h"
 
 #include "CameraDll/capture_session.h"
+#include "CameraDll/capture_toolbar.h"
+#include "CameraDll/loupe.h"
+#include "CameraDll/markup/markup_painting.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QToolButton>
 #include <QWindow>
 
@@ -20,22 +23,7 @@ namespace {
 const QColor kDim(0, 0, 0, 130);
 const QColor kAccent(0, 160, 255);
 constexpr int kHandleSide = 6;
-
-QIcon TickIcon() {
-    const int side = 64;
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(QColor(30, 150, 60), side / 8.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.setPen(pen);
-    QPainterPath tick;
-    tick.moveTo(side * 0.18, side * 0.52);
-    tick.lineTo(side * 0.42, side * 0.76);
-    tick.lineTo(side * 0.84, side * 0.26);
-    painter.drawPath(tick);
-    return QIcon(pixmap);
-}
+constexpr int kLoupeGap = 20;
 
 Qt::CursorShape CursorFor(Handle handle) {
     switch (handle) {
@@ -74,40 +62,34 @@ CaptureOverlay::CaptureOverlay(CaptureSession& session, ScreenShot shot)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
+    // The overlay takes the keys itself; it is the input method's target
+    // while a text is typed.
+    setFocusPolicy(Qt::StrongFocus);
     if (shot_.screen)
         setScreen(shot_.screen);
     setGeometry(shot_.geometry);
 
-    toolbar_ = new QWidget(this);
-    toolbar_->setObjectName(QStringLiteral("captureToolbar"));
-    toolbar_->setAutoFillBackground(true);
-    toolbar_->setCursor(Qt::ArrowCursor);
-    auto* layout = new QHBoxLayout(toolbar_);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(4);
-    saveButton_ = new QToolButton(toolbar_);
-    saveButton_->setObjectName(QStringLiteral("saveButton"));
-    saveButton_->setText(QStringLiteral("保存"));
-    saveButton_->setToolTip(QStringLiteral("保存为图片文件"));
-    finishButton_ = new QToolButton(toolbar_);
-    finishButton_->setObjectName(QStringLiteral("finishButton"));
-    finishButton_->setText(QStringLiteral("✔"));
-    finishButton_->setIcon(TickIcon());
-    finishButton_->setIconSize(QSize(20, 20));
-    finishButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    finishButton_->setToolTip(QStringLiteral("完成（复制到剪贴板，不保存文件）"));
-    saveButton_->setMinimumHeight(28);
-    finishButton_->setMinimumSize(28, 28);
-    layout->addWidget(saveButton_);
-    layout->addWidget(finishButton_);
-    toolbar_->adjustSize();
+    toolbar_ = new CaptureToolbar(this);
     toolbar_->hide();
-    connect(saveButton_, &QToolButton::clicked, &session_, &CaptureSession::save);
-    connect(finishButton_, &QToolButton::clicked, &session_, &CaptureSession::finish);
+    connect(toolbar_, &CaptureToolbar::toolChosen, &session_, &CaptureSession::chooseTool);
+    connect(toolbar_, &CaptureToolbar::colourChosen, &session_, &CaptureSession::chooseColour);
+    connect(toolbar_, &CaptureToolbar::widthChosen, &session_, &CaptureSession::chooseWidth);
+    connect(toolbar_, &CaptureToolbar::undoRequested, &session_, &CaptureSession::undo);
+    connect(toolbar_, &CaptureToolbar::redoRequested, &session_, &CaptureSession::redo);
+    connect(toolbar_, &CaptureToolbar::saveRequested, &session_, &CaptureSession::save);
+    connect(toolbar_, &CaptureToolbar::finishRequested, &session_, &CaptureSession::finish);
+}
+
+QToolButton* CaptureOverlay::saveButton() const {
+    return toolbar_->saveButton();
+}
+
+QToolButton* CaptureOverlay::finishButton() const {
+    return toolbar_->finishButton();
 }
 
 void CaptureOverlay::placeToolbar(const QPoint& global) {
-    toolbar_->move(global - shot_.geometry.topLeft());
+    toolbar_->setGeometry(QRect(global - shot_.geometry.topLeft(), toolbar_->sizeHint()));
     toolbar_->show();
     toolbar_->raise();
 }
@@ -125,6 +107,39 @@ void CaptureOverlay::wantKeyboard(bool want) {
         grabKeyboard();
         holdsKeyboard_ = true;
     }
+}
+
+void CaptureOverlay::setTyping(bool typing) {
+    if (testAttribute(Qt::WA_InputMethodEnabled) == typing)
+        return;
+    setAttribute(Qt::WA_InputMethodEnabled, typing);
+    if (typing)
+        setFocus(Qt::OtherFocusReason);
+    // The input method asks the focus object again, and so learns that it
+    // may (or may no longer) compose text here, and where the cursor is.
+    QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+}
+
+QRect CaptureOverlay::loupeRect() const {
+    const MarkedPicture* picture = session_.pictureOf(shot_.geometry);
+    const QPoint pointer = globalCell(session_.pointer() - QPointF(shot_.geometry.topLeft()));
+    if (!picture || !session_.showsLoupe() || !shot_.geometry.contains(pointer))
+        return {};
+    const QSize size = LoupeSize(picture->scale(), fontMetrics().height());
+    return PlaceLoupe(pointer, size, shot_.geometry, kLoupeGap)
+        .translated(-shot_.geometry.topLeft());
+}
+
+void CaptureOverlay::moveLoupe() {
+    // Also where it stays: pinned at a screen's edge it shows other pixels.
+    const QRect now = loupeRect();
+    update(loupeShown_);
+    update(now);
+    loupeShown_ = now;
+}
+
+QPointF CaptureOverlay::global(const QPointF& local) const {
+    return QPointF(shot_.geometry.topLeft()) + local;
 }
 
 QPoint CaptureOverlay::globalCell(const QPointF& local) const {
@@ -149,18 +164,40 @@ bool CaptureOverlay::eventFilter(QObject* watched, QEvent* event) {
 
 void CaptureOverlay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, shot_.pixmap);
+    const MarkedPicture* picture = session_.pictureOf(shot_.geometry);
+    if (picture) {
+        painter.drawImage(QPointF(0, 0), picture->image());
+        painter.save();
+        painter.translate(-shot_.geometry.topLeft());
+        DrawMarkupInProgress(painter, session_.markup(), picture->backdrop());
+        painter.restore();
+    } else {
+        painter.drawPixmap(0, 0, shot_.pixmap);
+    }
     const SelectionEditor& editor = session_.editor();
     if (!editor.hasSelection()) {
-        painter.fillRect(rect(), kDim);
+        // The window a click would take stays bright.
+        const QRect window = session_.pickedWindow().translated(-shot_.geometry.topLeft());
+        for (const QRect& part : QRegion(rect()).subtracted(QRegion(window)))
+            painter.fillRect(part, kDim);
+        if (!window.isEmpty()) {
+            painter.setPen(QPen(kAccent, 3));
+            painter.drawRect(window.adjusted(1, 1, -2, -2));
+        }
         paintHint(painter);
-        return;
+    } else {
+        const QRect local = editor.selection().translated(-shot_.geometry.topLeft());
+        for (const QRect& part : QRegion(rect()).subtracted(QRegion(local)))
+            painter.fillRect(part, kDim);
+        if (local.intersects(rect()))
+            paintSelection(painter, local);
     }
-    const QRect local = editor.selection().translated(-shot_.geometry.topLeft());
-    for (const QRect& part : QRegion(rect()).subtracted(QRegion(local)))
-        painter.fillRect(part, kDim);
-    if (local.intersects(rect()))
-        paintSelection(painter, local);
+    loupeShown_ = loupeRect();
+    if (picture && !loupeShown_.isNull())
+        DrawLoupe(painter, loupeShown_, picture->image(),
+                  PixelUnder(session_.pointer(), shot_.geometry.topLeft(), picture->scale(),
+                             picture->image().size()),
+                  picture->scale());
 }
 
 void CaptureOverlay::paintSelection(QPainter& painter, const QRect& local) {
@@ -188,7 +225,9 @@ void CaptureOverlay::paintSelection(QPainter& painter, const QRect& local) {
 }
 
 void CaptureOverlay::paintHint(QPainter& painter) {
-    const QString text = QStringLiteral("拖动鼠标选择区域；Esc 或右键取消");
+    const QString text = session_.picksWindows()
+                             ? QStringLiteral("拖动鼠标选择区域，单击选择窗口；Esc 或右键取消")
+                             : QStringLiteral("拖动鼠标选择区域；Esc 或右键取消");
     const QFontMetrics metrics = painter.fontMetrics();
     QRect box(0, 0, metrics.horizontalAdvance(text) + 24, metrics.height() + 12);
     box.moveCenter(QPoint(width() / 2, box.height() + 16));
@@ -198,26 +237,58 @@ void CaptureOverlay::paintHint(QPainter& painter) {
 }
 
 void CaptureOverlay::mousePressEvent(QMouseEvent* event) {
-    session_.pointerPressed(globalCell(event->position()), event->button());
+    session_.pointerPressed(global(event->position()), event->button());
 }
 
 void CaptureOverlay::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint cell = globalCell(event->position());
-    if (event->buttons() & Qt::LeftButton)
-        session_.pointerMoved(cell);
-    else
-        setCursor(CursorFor(session_.handleAt(cell)));
+    session_.pointerMoved(global(event->position()));
+    if (!(event->buttons() & Qt::LeftButton))
+        setCursor(CursorFor(session_.handleAt(globalCell(event->position()))));
 }
 
 void CaptureOverlay::mouseReleaseEvent(QMouseEvent* event) {
-    session_.pointerReleased(globalCell(event->position()), event->button());
+    session_.pointerReleased(global(event->position()), event->button());
+}
+
+void CaptureOverlay::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        session_.pointerDoubleClicked(global(event->position()));
 }
 
 void CaptureOverlay::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape)
-        session_.cancel();
-    else
+    if (!session_.keyPressed(*event))
         QWidget::keyPressEvent(event);
+}
+
+void CaptureOverlay::inputMethodEvent(QInputMethodEvent* event) {
+    session_.inputMethod(*event);
+    event->accept();
+}
+
+QVariant CaptureOverlay::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const TextEntry* text = session_.markup().text();
+    if (!text)
+        return query == Qt::ImEnabled ? QVariant(false) : QWidget::inputMethodQuery(query);
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        // Where the input method puts its list of candidates.
+        return text->caret().translated(-QPointF(shot_.geometry.topLeft())).toAlignedRect();
+    case Qt::ImFont:
+        return MarkFont(text->mark().width);
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition:
+        return text->cursor();
+    case Qt::ImSurroundingText:
+        return text->text();
+    case Qt::ImCurrentSelection:
+        return QString();
+    case Qt::ImHints:
+        return static_cast<int>(Qt::ImhNoPredictiveText);
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
 }
 
 void CaptureOverlay::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@ class QToolButton;
 namespace camera {
 
 class CaptureSession;
+class CaptureToolbar;
 
 // The frozen picture of one screen with the selection drawn over it. It only
 // paints and passes input on to the session.
@@ -18,9 +19,9 @@ public:
     // The shot is held by value: the pixmap inside is shared, not copied.
     CaptureOverlay(CaptureSession& session, ScreenShot shot);
 
-    QWidget* toolbar() const { return toolbar_; }
-    QToolButton* saveButton() const { return saveButton_; }
-    QToolButton* finishButton() const { return finishButton_; }
+    CaptureToolbar* toolbar() const { return toolbar_; }
+    QToolButton* saveButton() const;
+    QToolButton* finishButton() const;
 
     // Toolbar at a global logical position, or hidden.
     void placeToolbar(const QPoint& global);
@@ -28,6 +29,10 @@ public:
     // Takes the keyboard as soon as the window is on screen, so Escape works
     // even where the window manager never activates it.
     void wantKeyboard(bool want);
+    // Lets the input method in while a text is typed on this overlay.
+    void setTyping(bool typing);
+    // Repaints where the magnifier was and where it goes.
+    void moveLoupe();
 
     const ScreenShot& shot() const { return shot_; }
 
@@ -36,21 +41,26 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPoint globalCell(const QPointF& local) const;
+    QPointF global(const QPointF& local) const;
     void paintSelection(QPainter& painter, const QRect& local);
     void paintHint(QPainter& painter);
+    // The magnifier's place on this overlay; null when it is not here.
+    QRect loupeRect() const;
 
     CaptureSession& session_;
     ScreenShot shot_;
-    QWidget* toolbar_ = nullptr;
-    QToolButton* saveButton_ = nullptr;
-    QToolButton* finishButton_ = nullptr;
+    CaptureToolbar* toolbar_ = nullptr;
+    QRect loupeShown_;
     bool wantsKeyboard_ = false;
     bool holdsKeyboard_ = false;
 };

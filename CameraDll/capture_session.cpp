@@ -2,6 +2,9 @@
 
 #include "CameraDll/capture_outcome.h"
 #include "CameraDll/capture_overlay.h"
+#include "CameraDll/capture_toolbar.h"
+#include "CameraDll/key_commands.h"
+#include "CameraDll/loupe.h"
 #include "CameraDll/overlay_windows.h"
 #include "CameraDll/toolbar_placement.h"
 
@@ -10,9 +13,12 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
 #include <QToolButton>
+
+#include <cmath>
 
 namespace camera {
 
@@ -27,6 +33,18 @@ QRect Desktop(const std::vector<ScreenShot>& shots) {
     return box;
 }
 
+std::vector<MarkedPicture> Pictures(const std::vector<ScreenShot>& shots) {
+    std::vector<MarkedPicture> pictures;
+    pictures.reserve(shots.size());
+    for (const ScreenShot& shot : shots)
+        pictures.emplace_back(shot.geometry, shot.pixmap.toImage());
+    return pictures;
+}
+
+QPoint Cell(const QPointF& global) {
+    return {static_cast<int>(std::floor(global.x())), static_cast<int>(std::floor(global.y()))};
+}
+
 } // namespace
 
 CaptureServices DefaultServices() {
@@ -39,13 +57,17 @@ CaptureServices DefaultServices() {
         QMessageBox::warning(parent, QStringLiteral("保存失败"),
                              QStringLiteral("截图没有保存：%1").arg(reason));
     };
+    services.listWindows = ReadWindowStack;
     return services;
 }
 
 CaptureSession::CaptureSession(std::vector<ScreenShot> shots, CaptureServices services,
                                QClipboard& clipboard)
     : shots_(std::move(shots)), services_(std::move(services)), clipboard_(clipboard),
-      editor_(Desktop(shots_)) {
+      editor_(Desktop(shots_)), markup_(Pictures(shots_)) {
+    // Read now, while the windows are where the frozen picture shows them.
+    if (services_.listWindows)
+        windows_ = services_.listWindows();
     overlays_.reserve(shots_.size());
     for (const ScreenShot& shot : shots_)
         overlays_.push_back(std::make_unique<CaptureOverlay>(*this, shot));
@@ -93,7 +115,17 @@ CaptureResult CaptureSession::exec() {
 QImage CaptureSession::selectedImage() const {
     if (!editor_.hasSelection())
         return {};
-    return CropSelection(shots_, editor_.selection());
+    // The whole of an unscaled screen is its picture as it stands: shared,
+    // not copied, for a copy of a 4K screen costs more than everything else.
+    for (const MarkedPicture& picture : markup_.pictures())
+        if (picture.geometry() == editor_.selection() && picture.scale() == 1 &&
+            picture.image().size() == picture.geometry().size())
+            return picture.image();
+    // Pictures without marks share the grab, so this copies no screen.
+    std::vector<ScreenShot> marked = shots_;
+    for (std::size_t i = 0; i < marked.size(); ++i)
+        marked[i].pixmap = QPixmap::fromImage(markup_.pictures()[i].image());
+    return CropSelection(marked, editor_.selection());
 }
 
 QSize CaptureSession::selectedDeviceSize() const {
@@ -102,36 +134,264 @@ QSize CaptureSession::selectedDeviceSize() const {
     return CropSize(shots_, editor_.selection());
 }
 
-void CaptureSession::pointerPressed(const QPoint& global, Qt::MouseButton button) {
+const MarkedPicture* CaptureSession::pictureOf(const QRect& screen) const {
+    for (const MarkedPicture& picture : markup_.pictures())
+        if (picture.geometry() == screen)
+            return &picture;
+    return nullptr;
+}
+
+bool CaptureSession::showsLoupe() const {
+    return !over_ && !asking_ && pointerKnown_ && !markup_.isDrawing() && !markup_.isTyping() &&
+           (editor_.isDragging() || !editor_.hasSelection());
+}
+
+Handle CaptureSession::handleAt(const QPoint& global) const {
+    if (markup_.tool() != Tool::None && editor_.hasSelection() &&
+        editor_.selection().contains(global))
+        return Handle::None;
+    return editor_.handleAt(global);
+}
+
+QRect CaptureSession::windowAt(const QPointF& global) const {
+    if (windows_.empty())
+        return {};
+    for (const MarkedPicture& picture : markup_.pictures()) {
+        if (!picture.geometry().contains(Cell(global)))
+            continue;
+        // The window manager's list is in device pixels.
+        const QPoint origin = picture.geometry().topLeft();
+        const qreal scale = picture.scale();
+        const QPoint device = origin + Cell((global - origin) * scale);
+        std::vector<std::uint32_t> ignored;
+        for (const auto& overlay : overlays_)
+            ignored.push_back(static_cast<std::uint32_t>(overlay->internalWinId()));
+        const QRect window =
+            WindowAt(windows_, device, ToDevice(picture.geometry(), origin, scale), ignored);
+        return window.isNull() ? QRect() : DeviceToLogical(window, origin, scale);
+    }
+    return {};
+}
+
+void CaptureSession::pointerPressed(const QPointF& global, Qt::MouseButton button) {
     if (over_ || asking_)
         return;
     if (button == Qt::RightButton) {
         cancel();
         return;
     }
-    if (button != Qt::LeftButton)
+    if (button != Qt::LeftButton || markup_.isDrawing() || editor_.isDragging())
         return;
-    editor_.press(global);
+    // A click elsewhere ends the text and does nothing more.
+    if (markup_.isTyping()) {
+        endText();
+        return;
+    }
+    const QPoint cell = Cell(global);
+    if (markup_.tool() != Tool::None && editor_.hasSelection() &&
+        editor_.selection().contains(cell)) {
+        if (markup_.tool() == Tool::Text) {
+            repaint(markup_.startText(global));
+            for (const auto& overlay : overlays_)
+                overlay->setTyping(overlay->geometry().contains(cell));
+        } else {
+            repaint(markup_.begin(global));
+        }
+        return;
+    }
+    selectionBefore_ = editor_.selection();
+    picked_ = QRect();
+    editor_.press(cell);
     refresh();
 }
 
-void CaptureSession::pointerMoved(const QPoint& global) {
-    if (over_ || !editor_.isDragging())
+void CaptureSession::pointerMoved(const QPointF& global) {
+    if (over_)
         return;
-    editor_.move(global);
+    const bool loupeBefore = showsLoupe();
+    pointer_ = global;
+    pointerKnown_ = true;
+    if (markup_.isDrawing()) {
+        repaint(markup_.extend(global));
+    } else if (editor_.isDragging()) {
+        const QRect before = editor_.selection();
+        editor_.move(Cell(global));
+        repaintSelection(before);
+    } else if (!editor_.hasSelection()) {
+        const QRect window = windowAt(global);
+        if (window != picked_) {
+            picked_ = window;
+            refresh();
+        }
+    }
+    if (loupeBefore || showsLoupe())
+        for (const auto& overlay : overlays_)
+            overlay->moveLoupe();
+}
+
+void CaptureSession::pointerReleased(const QPointF& global, Qt::MouseButton button) {
+    if (over_ || button != Qt::LeftButton)
+        return;
+    if (markup_.isDrawing()) {
+        repaint(markup_.end(global));
+        refresh();
+        return;
+    }
+    if (!editor_.isDragging())
+        return;
+    editor_.release(Cell(global));
+    // A click without a drag before anything was selected takes the window
+    // under the pointer.
+    if (!editor_.hasSelection()) {
+        const QRect window = windowAt(global);
+        if (!window.isEmpty())
+            editor_.setSelection(window);
+    }
+    afterSelectionChange(selectionBefore_);
+}
+
+void CaptureSession::pointerDoubleClicked(const QPointF& global) {
+    if (over_ || asking_ || !editor_.hasSelection() || !editor_.selection().contains(Cell(global)))
+        return;
+    finish();
+}
+
+bool CaptureSession::keyPressed(const QKeyEvent& event) {
+    if (over_ || asking_)
+        return false;
+    if (TextEntry* text = markup_.text()) {
+        const QRectF before = text->bounds();
+        switch (text->key(event)) {
+        case TextEntry::KeyResult::Edited:
+            repaint(before | text->bounds());
+            return true;
+        case TextEntry::KeyResult::Ended:
+            endText();
+            return true;
+        case TextEntry::KeyResult::Ignored:
+            return true;
+        case TextEntry::KeyResult::NotMine:
+            // A shortcut ends the text first, then does what it does.
+            endText();
+            break;
+        }
+    }
+    const KeyCommand command = CommandForKey(event.key(), event.modifiers());
+    const bool gesture = editor_.isDragging() || markup_.isDrawing();
+    const QRect before = editor_.selection();
+    switch (command.kind) {
+    case KeyCommand::None:
+        return false;
+    case KeyCommand::Move:
+        if (!gesture && editor_.moveBy(command.step))
+            afterSelectionChange(before);
+        break;
+    case KeyCommand::Resize:
+        if (!gesture && editor_.resizeBy(command.step))
+            afterSelectionChange(before);
+        break;
+    case KeyCommand::Finish:
+        finish();
+        break;
+    case KeyCommand::Save:
+        save();
+        break;
+    case KeyCommand::Undo:
+        if (!gesture)
+            undo();
+        break;
+    case KeyCommand::Redo:
+        if (!gesture)
+            redo();
+        break;
+    case KeyCommand::Cancel:
+        cancel();
+        break;
+    case KeyCommand::CopyColour:
+        if (!showsLoupe())
+            return false;
+        copyColour();
+        break;
+    }
+    return true;
+}
+
+void CaptureSession::inputMethod(const QInputMethodEvent& event) {
+    TextEntry* text = markup_.text();
+    if (over_ || !text)
+        return;
+    const QRectF before = text->bounds();
+    text->inputMethod(event);
+    repaint(before | text->bounds());
+}
+
+void CaptureSession::endText() {
+    if (!markup_.isTyping())
+        return;
+    repaint(markup_.endText());
+    for (const auto& overlay : overlays_)
+        overlay->setTyping(false);
     refresh();
 }
 
-void CaptureSession::pointerReleased(const QPoint& global, Qt::MouseButton button) {
-    if (over_ || button != Qt::LeftButton || !editor_.isDragging())
-        return;
-    editor_.release(global);
+void CaptureSession::afterSelectionChange(const QRect& before) {
+    if (editor_.hasSelection())
+        markup_.recordSelection(before, editor_.selection());
     refresh();
+}
+
+void CaptureSession::chooseTool(Tool tool) {
+    endText();
+    markup_.setTool(tool);
+    refresh();
+}
+
+void CaptureSession::chooseColour(const QColor& colour) {
+    markup_.setColour(colour);
+    refresh();
+}
+
+void CaptureSession::chooseWidth(qreal width) {
+    markup_.setWidth(width);
+    refresh();
+}
+
+void CaptureSession::undo() {
+    if (over_ || asking_)
+        return;
+    endText();
+    apply(markup_.undo());
+}
+
+void CaptureSession::redo() {
+    if (over_ || asking_)
+        return;
+    endText();
+    apply(markup_.redo());
+}
+
+void CaptureSession::apply(const MarkHistory::Change& change) {
+    if (change.selection)
+        editor_.setSelection(*change.selection);
+    refresh();
+}
+
+void CaptureSession::copyColour() {
+    for (const MarkedPicture& picture : markup_.pictures()) {
+        if (!picture.geometry().contains(Cell(pointer_)))
+            continue;
+        const QPoint pixel = PixelUnder(pointer_, picture.geometry().topLeft(), picture.scale(),
+                                        picture.image().size());
+        clipboard_.setText(ColourText(picture.image().pixel(pixel)));
+        end(CaptureResult::Finished);
+        return;
+    }
 }
 
 void CaptureSession::save() {
     if (over_ || asking_ || !editor_.hasSelection())
         return;
+    endText();
     const QImage image = selectedImage();
     if (image.isNull())
         return;
@@ -164,6 +424,7 @@ void CaptureSession::save() {
 void CaptureSession::finish() {
     if (over_ || asking_ || !editor_.hasSelection())
         return;
+    endText();
     const QImage image = selectedImage();
     if (image.isNull())
         return;
@@ -181,8 +442,10 @@ void CaptureSession::end(CaptureResult result) {
     over_ = true;
     result_ = result;
     holdKeyboard(false);
-    for (const auto& overlay : overlays_)
+    for (const auto& overlay : overlays_) {
+        overlay->setTyping(false);
         overlay->hide();
+    }
     emit ended();
 }
 
@@ -200,14 +463,43 @@ void CaptureSession::refresh() {
         host = toolbarHost();
     for (std::size_t i = 0; i < overlays_.size(); ++i) {
         CaptureOverlay* overlay = overlays_[i].get();
+        CaptureToolbar* toolbar = overlay->toolbar();
+        toolbar->showState(markup_.tool(), markup_.colour(), markup_.width(),
+                           markup_.history().canUndo(), markup_.history().canRedo());
         if (overlay == host) {
-            const QSize size = overlay->toolbar()->sizeHint();
+            toolbar->fitWidth(shots_[i].geometry.width() - 2 * kToolbarGap);
+            const QSize size = toolbar->sizeHint();
             overlay->placeToolbar(
                 PlaceToolbar(editor_.selection(), size, shots_[i].geometry, kToolbarGap));
         } else {
             overlay->hideToolbar();
         }
         overlay->update();
+    }
+}
+
+void CaptureSession::repaintSelection(const QRect& before) {
+    // Only the edges and the strips between the old and the new rectangle
+    // change; a full repaint of a 4K screen per pointer move is too slow.
+    if (before.isNull() || !editor_.hasSelection()) {
+        refresh();
+        return;
+    }
+    const QRegion area = SelectionChangeArea(before, editor_.selection(), 10);
+    for (std::size_t i = 0; i < overlays_.size(); ++i)
+        overlays_[i]->update(
+            area.intersected(shots_[i].geometry).translated(-shots_[i].geometry.topLeft()));
+}
+
+void CaptureSession::repaint(const QRectF& area) {
+    if (area.isEmpty())
+        return;
+    // A pixel more on each side for the antialiased edges.
+    const QRect box = area.toAlignedRect().adjusted(-2, -2, 2, 2);
+    for (std::size_t i = 0; i < overlays_.size(); ++i) {
+        const QRect part = box & shots_[i].geometry;
+        if (!part.isEmpty())
+            overlays_[i]->update(part.translated(-shots_[i].geometry.topLeft()));
     }
 }
 

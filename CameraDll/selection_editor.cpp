@@ -159,4 +159,44 @@ void SelectionEditor::abandonGesture() {
     gesture_ = Gesture::None;
 }
 
+void SelectionEditor::setSelection(const QRect& selection) {
+    gesture_ = Gesture::None;
+    selection_ = selection;
+}
+
+bool SelectionEditor::moveBy(const QPoint& step) {
+    if (!hasSelection() || isDragging())
+        return false;
+    const QRect before = selection_;
+    QPoint topLeft = selection_.topLeft() + step;
+    topLeft.setX(std::clamp(topLeft.x(), bounds_.left(), bounds_.right() - before.width() + 1));
+    topLeft.setY(std::clamp(topLeft.y(), bounds_.top(), bounds_.bottom() - before.height() + 1));
+    selection_.moveTopLeft(topLeft);
+    return selection_ != before;
+}
+
+bool SelectionEditor::resizeBy(const QPoint& step) {
+    if (!hasSelection() || isDragging())
+        return false;
+    const QRect before = selection_;
+    const QPoint corner = selection_.bottomRight() + step;
+    // Not std::clamp: a picked window may be narrower than the minimum right
+    // at the desktop's edge, and then the two limits cross.
+    selection_.setRight(
+        std::min(std::max(corner.x(), selection_.left() + kMinimumSide - 1), bounds_.right()));
+    selection_.setBottom(
+        std::min(std::max(corner.y(), selection_.top() + kMinimumSide - 1), bounds_.bottom()));
+    return selection_ != before;
+}
+
+QRegion SelectionChangeArea(const QRect& before, const QRect& after, int reach) {
+    const auto band = [reach](const QRect& r) {
+        const QRegion frame = QRegion(r.adjusted(-reach, -reach, reach, reach))
+                                  .subtracted(QRegion(r.adjusted(reach, reach, -reach, -reach)));
+        // The label sits above the corner, or just inside it at the top of a screen.
+        return frame.united(QRect(r.left() - reach, r.top() - 4 * reach, 40 * reach, 8 * reach));
+    };
+    return QRegion(before).xored(QRegion(after)).united(band(before)).united(band(after));
+}
+
 } // namespace camera

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 
 namespace camera {
 
@@ -47,6 +48,14 @@ public:
     // Drops the gesture in progress and restores the selection it started from.
     void abandonGesture();
 
+    // Puts the selection as it is given (a picked window, an undone step).
+    void setSelection(const QRect& selection);
+    // Moves the selection by a step, or its bottom-right corner, resizing it;
+    // it stays on the desktop and no smaller than kMinimumSide. Returns
+    // whether it changed.
+    bool moveBy(const QPoint& step);
+    bool resizeBy(const QPoint& step);
+
 private:
     enum class Gesture { None, Drawing, Moving, Resizing };
 
@@ -68,5 +77,11 @@ private:
     bool forwardX_ = false;
     bool forwardY_ = false;
 };
+
+// What must be repainted when the selection goes from one rectangle to
+// another: where the dimming changes, and a band of the given reach around
+// each rectangle's edges (its frame and handles) and above its top-left
+// corner (the size label).
+QRegion SelectionChangeArea(const QRect& before, const QRect& after, int reach);
 
 } // namespace camera

@@ -2,6 +2,8 @@
 
 #include "platform/forms.h"
 
+#include <span>
+
 class QLabel;
 class QPushButton;
 
@@ -13,6 +15,9 @@ class ConfirmationWindow : public Form {
     Q_OBJECT
 public:
     explicit ConfirmationWindow(QWidget* parent = nullptr);
+
+    // Which control runs which handler.
+    static std::span<const EventHandler<ConfirmationWindow>> handlers();
 
     void Form_Load() override;
     void Command1_Click();

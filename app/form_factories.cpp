@@ -3,7 +3,7 @@
 #include "app/confirmation_window.h"
 #include "app/start_window.h"
 #include "chat/chat_window.h"
-#include "platform/form_registry.h"
+#include "platform/forms.h"
 
 namespace quobel {
 

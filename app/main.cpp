@@ -1,5 +1,5 @@
 #include "app/form_factories.h"
-#include "platform/forms.h"
+#include "app/qt_texts.h"
 #include "platform/qt_platform.h"
 #include "platform/run_handler.h"
 
@@ -7,6 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    quobel::InstallQtChineseTexts(app);
     int exitCode = 0;
     {
         quobel::QtPlatform platform;

@@ -2,6 +2,8 @@
 
 #include "platform/forms.h"
 
+#include <span>
+
 class QPushButton;
 
 namespace quobel {
@@ -11,6 +13,9 @@ class StartWindow : public Form {
     Q_OBJECT
 public:
     explicit StartWindow(QWidget* parent = nullptr);
+
+    // Which control runs which handler.
+    static std::span<const EventHandler<StartWindow>> handlers();
 
     void Form_Load() override;
     void Command1_Click();

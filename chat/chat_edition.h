@@ -1,18 +1,13 @@
 #pragma once
 
 #include "layouts/layout_types.h"
+#include "platform/control_text.h"
 #include "platform/platform.h"
 
 #include <array>
 #include <span>
 
 namespace quobel {
-
-// A text a chat window's load handler puts on one of its controls.
-struct ControlText {
-    QStringView control;
-    QStringView text;
-};
 
 // Everything in which the two chat windows differ. The controls a window has
 // come from its layout; the rest is here.
@@ -29,7 +24,6 @@ struct ChatEdition {
     bool exitOpensBlogs;
 };
 
-inline constexpr QStringView kWindowCaption = u"QuobelV3.2.5跟进版";
 inline constexpr QStringView kWelcomeText = u"欢迎使用Quobel！！！";
 inline constexpr QStringView kRefuseExitText = u"别想退出！！！";
 inline constexpr QStringView kUsageTitle = u"使用说明";

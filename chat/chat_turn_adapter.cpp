@@ -1,8 +1,8 @@
 #include "chat/chat_turn_adapter.h"
 
 #include "conversation/chat_turn.h"
-#include "platform/capture_library.h"
-#include "platform/show_message.h"
+#include "platform/capture_binding.h"
+#include "platform/message_box.h"
 
 namespace quobel {
 

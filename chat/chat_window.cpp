@@ -5,29 +5,24 @@
 #include "chat/transfer_control.h"
 #include "chat/update_check.h"
 #include "layouts/form_builder.h"
-#include "platform/capture_library.h"
-#include "platform/end_program.h"
+#include "platform/capture_binding.h"
+#include "platform/control_text.h"
+#include "platform/link_opener.h"
 #include "platform/links.h"
-#include "platform/open_link.h"
+#include "platform/message_box.h"
 #include "platform/program_icon.h"
 #include "platform/run_handler.h"
-#include "platform/show_message.h"
-#include "platform/window_text.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <array>
-#include <utility>
 
 namespace quobel {
 
 namespace {
 
-using Handler = void (ChatWindow::*)();
-
-constexpr std::array<std::pair<QStringView, Handler>, 11> kButtonHandlers{{
+constexpr std::array<EventHandler<ChatWindow>, 12> kHandlers{{
     {u"Command1", &ChatWindow::Command1_Click},
     {u"Command2", &ChatWindow::Command2_Click},
     {u"Command3", &ChatWindow::Command3_Click},
@@ -39,6 +34,7 @@ constexpr std::array<std::pair<QStringView, Handler>, 11> kButtonHandlers{{
     {u"Command9", &ChatWindow::Command9_Click},
     {u"Command10", &ChatWindow::Command10_Click},
     {u"Command11", &ChatWindow::Command11_Click},
+    {u"qory", &ChatWindow::qory_Click},
 }};
 
 } // namespace
@@ -52,27 +48,18 @@ ChatWindow::ChatWindow(FormId id, QWidget* parent) : Form(id, parent), edition_(
     BuildForm(*this, *edition_.layout, options);
 
     Text1 = qobject_cast<QLineEdit*>(FindControl(*this, u"Text1"));
-    for (const auto& [name, handler] : kButtonHandlers) {
-        // The edition without advertisements has no blog buttons.
-        if (auto* button = qobject_cast<QPushButton*>(FindControl(*this, name))) {
-            connect(button, &QPushButton::clicked, this,
-                    [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-        }
-    }
     qory = FindMenuItem(*this, u"qory");
-    if (qory)
-        connect(qory, &QAction::triggered, this, [this] { RunHandler([this] { qory_Click(); }); });
+    connectHandlers(handlers());
+}
+
+std::span<const EventHandler<ChatWindow>> ChatWindow::handlers() {
+    return kHandlers;
 }
 
 void ChatWindow::Form_Load() {
     LoadProgramIcon(*this);
     SetCaption(*this, kWindowCaption.toString());
-    for (const ControlText& entry : edition_.loadTexts) {
-        QWidget* control = FindControl(*this, entry.control);
-        Q_ASSERT_X(control, "ChatWindow::Form_Load", "text for a control the layout lacks");
-        if (control)
-            SetText(*control, entry.text.toString());
-    }
+    SetTexts(*this, edition_.loadTexts);
     if (edition_.loadUnloadsStartAndOpensBlogs)
         UnloadForm(FormId::Form1);
     ShowMessage(kWelcomeText.toString());

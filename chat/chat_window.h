@@ -3,6 +3,8 @@
 #include "chat/chat_edition.h"
 #include "platform/forms.h"
 
+#include <span>
+
 class QAction;
 class QLineEdit;
 
@@ -17,7 +19,8 @@ class ChatWindow : public Form {
 public:
     explicit ChatWindow(FormId id, QWidget* parent = nullptr);
 
-    const ChatEdition& edition() const { return edition_; }
+    // Which control runs which handler.
+    static std::span<const EventHandler<ChatWindow>> handlers();
 
     void Form_Load() override;
     void Command1_Click();

@@ -1,6 +1,6 @@
 #include "chat/transfer_control.h"
 
-#include "platform/page_fetch.h"
+#include "platform/page_fetcher.h"
 
 namespace quobel {
 
@@ -11,7 +11,7 @@ TransferControl::TransferControl(QObject* parent) : QObject(parent) {
 void TransferControl::FetchPage(const QString& url) {
     // A failed fetch leaves no stale answer behind to be read by mistake.
     responseText_.clear();
-    responseText_ = quobel::FetchPage(url, settings_);
+    responseText_ = HttpGet(url, settings_);
 }
 
 } // namespace quobel

@@ -1,9 +1,9 @@
 #include "chat/update_check.h"
 
 #include "chat/transfer_control.h"
+#include "platform/link_opener.h"
 #include "platform/links.h"
-#include "platform/open_link.h"
-#include "platform/show_message.h"
+#include "platform/message_box.h"
 
 namespace quobel {
 

@@ -2,6 +2,7 @@
 
 #include "conversation/reply_rule_data.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 

@@ -11,10 +11,6 @@ namespace quobel {
 
 enum class ControlKind { CommandButton, Label, TextBox, TransferControl };
 
-// Where a window goes when it is first shown. Every window of the program
-// leaves this to the window system.
-enum class StartUpPlacement { WindowSystemDefault };
-
 // One control of a window. Geometry is in twips relative to the client area.
 // The transfer control is invisible: it has a place but no size and no tab
 // index.
@@ -36,24 +32,15 @@ struct MenuLayout {
     std::span<const MenuLayout> items;
 };
 
+// Every window leaves its first placement to the window system.
 struct WindowLayout {
-    QStringView name;
     QStringView caption;
     std::int32_t clientWidth;
     std::int32_t clientHeight;
-    StartUpPlacement placement;
     const MenuLayout* menu;
     // In layout order, which is the order the window creates them in; the
     // tab order is a separate numbering.
     std::span<const ControlLayout> controls;
-
-    const ControlLayout* find(QStringView controlName) const {
-        for (const ControlLayout& control : controls) {
-            if (control.name == controlName)
-                return &control;
-        }
-        return nullptr;
-    }
 };
 
 } // namespace quobel

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "layouts/layout_types.h"
-#include "platform/platform.h"
 
 #include <array>
 
@@ -69,35 +68,11 @@ inline constexpr std::array<MenuLayout, 1> kChatMenuItems{{
 // Both chat windows carry the same menu.
 inline constexpr MenuLayout kChatMenu{u"qor", u"截图", std::nullopt, kChatMenuItems};
 
-inline constexpr WindowLayout kForm1{
-    u"Form1", u"Form1", 4680, 5730, StartUpPlacement::WindowSystemDefault, nullptr, kForm1Controls};
-inline constexpr WindowLayout kForm2{
-    u"Form2",   u"Form2",      5160, 9270, StartUpPlacement::WindowSystemDefault,
-    &kChatMenu, kForm2Controls};
+inline constexpr WindowLayout kForm1{u"Form1", 4680, 5730, nullptr, kForm1Controls};
+inline constexpr WindowLayout kForm2{u"Form2", 5160, 9270, &kChatMenu, kForm2Controls};
 // Designed as a copy of Form2, whose caption it kept.
-inline constexpr WindowLayout kForm5{
-    u"Form5",   u"Form2",      5160, 7920, StartUpPlacement::WindowSystemDefault,
-    &kChatMenu, kForm5Controls};
-inline constexpr WindowLayout kForm3{
-    u"Form3", u"Form3", 4680, 2055, StartUpPlacement::WindowSystemDefault, nullptr, kForm3Controls};
-
-constexpr const WindowLayout& LayoutOf(FormId id) {
-    switch (id) {
-    case FormId::Form1:
-        return kForm1;
-    case FormId::Form2:
-        return kForm2;
-    case FormId::Form3:
-        return kForm3;
-    case FormId::Form5:
-        return kForm5;
-    }
-    return kForm1;
-}
-
-} // namespace quobel::layouts
-
-namespace quobel::layouts {
+inline constexpr WindowLayout kForm5{u"Form2", 5160, 7920, &kChatMenu, kForm5Controls};
+inline constexpr WindowLayout kForm3{u"Form3", 4680, 2055, nullptr, kForm3Controls};
 
 // Tab indices number every button, label and text box of a window from 0
 // without gaps or repeats; the transfer control has none.

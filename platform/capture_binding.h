@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/platform.h"
+
 #include <QLibrary>
 #include <QString>
 
@@ -8,10 +10,19 @@
 
 namespace quobel {
 
-// The binding to the capture library. It is made on the first call, from the
-// program's folder first and then the system's library search, and serves
-// every later call. A failed binding is not remembered, so a library put in
-// place later is found by the next call.
+// The capture library's one entry. The library is bound on the first call
+// and the binding serves the rest of the run; a missing library is a failure
+// that stops the calling handler only, and the next call tries again.
+inline std::int32_t CameraSubArea(std::int32_t mode) {
+    return Platform::current().cameraSubArea(mode);
+}
+
+// What the real platform calls through: the binding to the capture library.
+// It is made on the first call, from the program's folder first and then the
+// folders of the system's library search, and serves every later call. A
+// file that does not hold all its headers promise is refused before it is
+// loaded. A failed binding is not remembered, so a library put in place later
+// is found by the next call.
 class CaptureLibraryBinding {
 public:
 #if defined(_WIN32) && !defined(_WIN64)
@@ -24,6 +35,9 @@ public:
 
     // The entry, or nullopt with the reason in error.
     std::optional<Entry> bind(QString* error);
+    // Binds if need be and calls the entry. A library that cannot be bound
+    // is a failure that stops the calling handler.
+    std::int32_t call(std::int32_t mode);
     bool isBound() const {
         return entry_ != nullptr;
     }

@@ -8,9 +8,16 @@ namespace quobel {
 InstanceLock::InstanceLock(QString lockPath) : path_(std::move(lockPath)) {}
 
 QString InstanceLock::defaultLockPath() {
+    // Only this user can write either folder. Qt finds no runtime folder
+    // when XDG_RUNTIME_DIR is unset and runtime-<user> in the shared
+    // temporary folder was made by someone else, as anyone can do; one fixed
+    // name in the shared folder would then let another user's instance, or a
+    // planted file, keep this user from starting.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        QDir().mkpath(folder);
+    }
     return QDir(folder).filePath(QStringLiteral("QuobelV3.2.5.lock"));
 }
 

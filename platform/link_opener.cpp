@@ -1,41 +1,34 @@
 #include "platform/link_opener.h"
 
-#ifdef _WIN32
-#include <qt_windows.h>
-#else
+#include <QDesktopServices>
 #include <QProcess>
-#endif
+#include <QUrl>
 
 namespace quobel {
 
+const BrowserLauncher kXdgOpen{
+    u"xdg-open",
+    [](const QString& url) { return QProcess::startDetached(QStringLiteral("xdg-open"), {url}); }};
+
+// The addresses are plain http(s) addresses, checked when the program is
+// configured, so the handler can only be the browser.
+const BrowserLauncher kSystemUrlHandler{u"系统默认的网页打开方式", [](const QString& url) {
+                                            return QDesktopServices::openUrl(QUrl(url));
+                                        }};
+
+const BrowserLauncher& SystemBrowserLauncher() {
 #ifdef _WIN32
-
-bool StartBrowser(const QString& url) {
-    // The command interpreter's "start" picks the default browser. The
-    // address is joined unquoted; the build refuses addresses holding any
-    // character the interpreter would treat specially.
-    std::wstring commandLine = L"cmd.exe /c start " + url.toStdWString();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
+    return kSystemUrlHandler;
 #else
-
-bool StartBrowser(const QString& url) {
-    // xdg-open gets the address as a single argument: no shell is involved,
-    // so nothing in the address is ever interpreted.
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {url});
+    return kXdgOpen;
+#endif
 }
 
-#endif
+void OpenInBrowser(const QString& url, const BrowserLauncher& launcher) {
+    if (!launcher.start(url))
+        throw PlatformError(QStringLiteral("无法打开网页“%1”：没能启动浏览器（%2）。")
+                                .arg(url, launcher.name.toString()),
+                            PlatformError::Severity::EndsProgram);
+}
 
 } // namespace quobel

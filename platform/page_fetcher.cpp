@@ -1,6 +1,5 @@
 #include "platform/page_fetcher.h"
 
-#include "platform/fetch_failure.h"
 #include "platform/fetch_text.h"
 
 #include <QCoreApplication>
@@ -89,14 +88,17 @@ bool IsHttp(const QUrl& url) {
            (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
-// 4xx and 5xx answers set error() too, but they are complete answers. Qt
-// uses some of the same codes for its own trouble with a body, so the status
-// has to agree.
+// Qt turns every 4xx and 5xx status into an error code, yet the answer is
+// complete. Most statuses land in the content and server ranges; 400 and 418
+// become ProtocolInvalidOperationError and 407 ProxyAuthenticationRequiredError.
+// Qt uses those codes for trouble of its own too, so the status has to be
+// there as well.
 bool IsHttpStatusError(QNetworkReply::NetworkError error, int status) {
-    const bool statusCode =
-        (error >= QNetworkReply::ContentAccessDenied &&
-         error <= QNetworkReply::UnknownContentError) ||
-        (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    using E = QNetworkReply::NetworkError;
+    const bool statusCode = (error >= E::ContentAccessDenied && error <= E::UnknownContentError) ||
+                            (error >= E::InternalServerError && error <= E::UnknownServerError) ||
+                            error == E::ProtocolInvalidOperationError ||
+                            error == E::ProxyAuthenticationRequiredError;
     return statusCode && status >= 400;
 }
 
@@ -143,8 +145,8 @@ QString CompleteText(QNetworkReply& reply, const QByteArray& body) {
                       DecodeBody(body, reply.rawHeader("Content-Type")));
 }
 
-PageFetcher::Outcome Failed(const QUrl& url, FetchFailure failure, const QString& detail = {}) {
-    return {false, FailureReport(url, failure, detail)};
+[[noreturn]] void Fail(const QUrl& url, FetchFailure failure, const QString& detail = {}) {
+    throw PlatformError(FailureReport(url, failure, detail), PlatformError::Severity::StopsHandler);
 }
 
 // Waits for the reply to finish, reading the body as it comes.
@@ -196,11 +198,11 @@ Transfer Await(QNetworkReply& reply, const FetchSettings& settings) {
     return transfer;
 }
 
-PageFetcher::Outcome Judge(const QUrl& url, QNetworkReply& reply, const Transfer& transfer) {
+QString Judge(const QUrl& url, QNetworkReply& reply, const Transfer& transfer) {
     if (transfer.timedOut)
-        return Failed(url, FetchFailure::TimedOut);
+        Fail(url, FetchFailure::TimedOut);
     if (transfer.interrupted)
-        return Failed(url, FetchFailure::Interrupted);
+        Fail(url, FetchFailure::Interrupted);
 
     const QNetworkReply::NetworkError error = reply.error();
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -210,17 +212,17 @@ PageFetcher::Outcome Judge(const QUrl& url, QNetworkReply& reply, const Transfer
         // A redirect to a scheme Qt cannot fetch (file:, ftp:) reads as an
         // unknown protocol, as if our own address were bad.
         if (error == QNetworkReply::ProtocolUnknownError && status.toInt() / 100 == 3)
-            return Failed(url, FetchFailure::InsecureRedirect);
-        return Failed(url, ClassifyNetworkError(error, status.isValid()), reply.errorString());
+            Fail(url, FetchFailure::InsecureRedirect);
+        Fail(url, ClassifyNetworkError(error, status.isValid()), reply.errorString());
     }
     if (!status.isValid())
-        return Failed(url, FetchFailure::NotHttp);
+        Fail(url, FetchFailure::NotHttp);
     const QByteArray coding = reply.rawHeader("Content-Encoding");
     if (!IsIdentityCoding(coding))
-        return Failed(url, FetchFailure::UnrequestedCoding, QString::fromLatin1(coding));
+        Fail(url, FetchFailure::UnrequestedCoding, QString::fromLatin1(coding));
     if (!transfer.truncated && ShortOfDeclaredLength(reply, status.toInt(), transfer.body.size()))
-        return Failed(url, FetchFailure::CutShort);
-    return {true, CompleteText(reply, transfer.body)};
+        Fail(url, FetchFailure::CutShort);
+    return CompleteText(reply, transfer.body);
 }
 
 } // namespace
@@ -228,9 +230,9 @@ PageFetcher::Outcome Judge(const QUrl& url, QNetworkReply& reply, const Transfer
 PageFetcher::PageFetcher() = default;
 PageFetcher::~PageFetcher() = default;
 
-PageFetcher::Outcome PageFetcher::fetch(const QUrl& url, const FetchSettings& settings) {
+QString PageFetcher::get(const QUrl& url, const FetchSettings& settings) {
     if (!IsHttp(url))
-        return Failed(url, FetchFailure::BadAddress);
+        Fail(url, FetchFailure::BadAddress);
     if (!network_)
         network_ = std::make_unique<QNetworkAccessManager>();
 
@@ -238,6 +240,100 @@ PageFetcher::Outcome PageFetcher::fetch(const QUrl& url, const FetchSettings& se
     reply->setReadBufferSize(kReadBufferBytes);
     const Transfer transfer = Await(*reply, settings);
     return Judge(url, *reply, transfer);
+}
+
+FetchFailure ClassifyNetworkError(QNetworkReply::NetworkError error, bool gotStatus) {
+    using E = QNetworkReply::NetworkError;
+    switch (error) {
+    case E::HostNotFoundError:
+        return FetchFailure::HostNotFound;
+    case E::ConnectionRefusedError:
+        return FetchFailure::Refused;
+    case E::TimeoutError:
+        return FetchFailure::TimedOut;
+    case E::RemoteHostClosedError:
+        return gotStatus ? FetchFailure::CutShort : FetchFailure::NotHttp;
+    case E::TooManyRedirectsError:
+        return FetchFailure::TooManyRedirects;
+    case E::InsecureRedirectError:
+        return FetchFailure::InsecureRedirect;
+    case E::ProtocolFailure:
+    case E::ProtocolInvalidOperationError:
+        return FetchFailure::Unreadable;
+    case E::ProtocolUnknownError:
+        return FetchFailure::BadAddress;
+    case E::SslHandshakeFailedError:
+        return FetchFailure::SecureChannel;
+    case E::ProxyConnectionRefusedError:
+    case E::ProxyConnectionClosedError:
+    case E::ProxyNotFoundError:
+    case E::ProxyTimeoutError:
+    case E::ProxyAuthenticationRequiredError:
+    case E::UnknownProxyError:
+        return FetchFailure::Proxy;
+    case E::TemporaryNetworkFailureError:
+    case E::NetworkSessionFailedError:
+    case E::BackgroundRequestNotAllowedError:
+    case E::UnknownNetworkError:
+        return FetchFailure::Network;
+    default:
+        return FetchFailure::Other;
+    }
+}
+
+namespace {
+
+struct Reason {
+    const char16_t* text;
+    // Whether Qt's own words add anything the user could act on.
+    bool withDetail;
+};
+
+Reason ReasonFor(FetchFailure failure) {
+    switch (failure) {
+    case FetchFailure::BadAddress:
+        return {u"网址无效，或者不是 http/https 网址。", false};
+    case FetchFailure::HostNotFound:
+        return {u"找不到服务器。", false};
+    case FetchFailure::Refused:
+        return {u"服务器拒绝连接。", false};
+    case FetchFailure::TimedOut:
+        return {u"等待应答超时。", false};
+    case FetchFailure::CutShort:
+        return {u"应答还没有收完，连接就断开了。", false};
+    case FetchFailure::TooManyRedirects:
+        return {u"网页重定向次数过多。", false};
+    case FetchFailure::InsecureRedirect:
+        return {u"网页被重定向到不安全或无法读取的地址。", false};
+    case FetchFailure::NotHttp:
+        return {u"服务器没有给出有效的 HTTP 应答。", false};
+    case FetchFailure::Unreadable:
+        return {u"服务器的应答无法识别。", true};
+    case FetchFailure::UnrequestedCoding:
+        return {u"服务器的应答用了没有约定的内容编码，无法读取。", true};
+    case FetchFailure::SecureChannel:
+        return {u"无法建立安全连接。", true};
+    case FetchFailure::Proxy:
+        return {u"代理服务器出错。", true};
+    case FetchFailure::Network:
+        return {u"网络不可用。", true};
+    case FetchFailure::Interrupted:
+        return {u"程序正在退出，读取已中止。", false};
+    case FetchFailure::Other:
+        break;
+    }
+    return {u"网络错误。", true};
+}
+
+} // namespace
+
+QString FailureReport(const QUrl& url, FetchFailure failure, const QString& detail) {
+    const Reason reason = ReasonFor(failure);
+    QString report = QStringLiteral("读取网页“%1”失败：%2")
+                         .arg(url.toDisplayString(), QString::fromUtf16(reason.text));
+    if (reason.withDetail && !detail.isEmpty())
+        report += QStringLiteral("（%1）").arg(detail);
+    return report;
 }
 
 } // namespace quobel

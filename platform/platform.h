@@ -5,11 +5,17 @@
 // loading, texts, the capture library, HTTP, ending the program) goes through
 // the Platform that is current, so a test can install a recorder and read
 // back exactly what a handler did, in order.
+//
+// Each service header beside this one offers its operations to the windows
+// under their own names (ShowMessage, OpenLink, ...), forwarding here, and
+// holds the real work that QtPlatform does for them.
 
+#include <QByteArray>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <optional>
 
 class QWidget;
@@ -48,7 +54,7 @@ public:
     virtual bool previousInstanceRunning() = 0;
     virtual std::int32_t cameraSubArea(std::int32_t mode) = 0;
     // The full answer as text: status line, headers, blank line, body.
-    virtual QString fetchPage(const QString& url, const FetchSettings& settings) = 0;
+    virtual QString httpGet(const QString& url, const FetchSettings& settings) = 0;
 
     // The platform in force; there is always one once the program or a test
     // has installed it.
@@ -69,6 +75,37 @@ public:
 
 private:
     Platform* previous_;
+};
+
+// A platform step that failed. Handlers do not catch it: it unwinds the
+// handler at the failing step, and RunHandler shows the run-time error report.
+class PlatformError : public std::exception {
+public:
+    enum class Severity {
+        // The program cannot go on (its icon is gone): report, then end.
+        EndsProgram,
+        // Only the current handler stops (a failed page fetch, no capture
+        // library): report and keep running, a later attempt tries again.
+        StopsHandler,
+    };
+
+    PlatformError(QString report, Severity severity)
+        : report_(std::move(report)), severity_(severity), utf8_(report_.toUtf8()) {}
+
+    const QString& report() const { return report_; }
+    Severity severity() const { return severity_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString report_;
+    Severity severity_;
+    QByteArray utf8_;
+};
+
+// Thrown by EndProgram so that nothing after it in any handler runs.
+class ProgramEnded : public std::exception {
+public:
+    const char* what() const noexcept override { return "the program has ended"; }
 };
 
 } // namespace quobel

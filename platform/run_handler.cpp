@@ -1,8 +1,6 @@
 #include "platform/run_handler.h"
 
-#include "platform/error_report.h"
-#include "platform/platform.h"
-#include "platform/platform_error.h"
+#include "platform/message_box.h"
 
 #include <QCoreApplication>
 

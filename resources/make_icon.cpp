@@ -1,6 +1,6 @@
-// Draws the program icon, a speech bubble holding a "q", and writes it as an
-// .ico file. Run at build time so the icon is made from this drawing rather
-// than kept as an opaque binary.
+// Draws the program icon, a speech bubble holding a "q", and writes it as the
+// program's .ico file or as a PNG for the menus. Run at build time so the icon is made from this
+// drawing rather than kept as an opaque binary.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -50,12 +51,15 @@ int main(int argc, char* argv[]) {
     // A build machine has no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_icon OUTPUT.ico\n");
+    // The program's .ico, or a PNG at one of the sizes desktop menus want:
+    // drawn at each size rather than scaled, so small icons stay sharp.
+    const int size = argc == 3 ? std::atoi(argv[2]) : 64;
+    if (argc < 2 || argc > 3 || size < 16 || size > 512) {
+        std::fprintf(stderr, "usage: make_icon OUTPUT.ico | make_icon OUTPUT.png SIZE\n");
         return 2;
     }
-    QImageWriter writer(QString::fromLocal8Bit(argv[1]), "ico");
-    if (!writer.write(DrawIcon(64))) {
+    QImageWriter writer(QString::fromLocal8Bit(argv[1]));
+    if (!writer.write(DrawIcon(size))) {
         std::fprintf(stderr, "make_icon: %s\n", qPrintable(writer.errorString()));
         return 1;
     }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes a picture of the capture overlay with a selection and its toolbar, on
 # a private 1920x1080 Xvfb: the capture benchmark opens the overlay and holds
-# it, xdotool drags a rectangle, ImageMagick takes the root window.
+# it, xdotool drags a rectangle, ImageMagick takes the root window. Then a
+# second one, capture-markup.png beside it: the program's own capture over its
+# chat window, marked up through the toolbar, on the end-to-end tests' desktop.
 #
 #   tools/screenshot-capture.sh BUILD_DIR [OUTPUT.png]
 #
@@ -71,3 +73,14 @@ if kill -0 "$driver_pid" 2>/dev/null; then
 fi
 wait "$driver_pid" || { echo "screenshot-capture.sh: the driver failed" >&2; exit 1; }
 driver_pid=
+
+# The marked-up selection: the real program, its toolbar pressed through the
+# accessibility bus (Debian's python, which has pyatspi).
+PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 "$root/tests/e2e/screenshot_tour.py" \
+    --program "$build/bin/QuobelV3.2.5跟进版" --scenario capture_markup \
+    --output-dir "$(dirname "$output")" --timeout 120 >"$work/markup.log" 2>&1 || {
+    echo "screenshot-capture.sh: the marked-up picture failed" >&2
+    tail -20 "$work/markup.log" >&2
+    exit 1
+}
+echo "wrote $(dirname "$output")/capture-markup.png"

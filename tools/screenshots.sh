@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Pictures of the start window and both chat windows for the documentation,
-# taken from the program running on a private Xvfb desktop with openbox.
+# Pictures of the start notice, the start window and both chat windows for the
+# documentation, taken from the program running on a private Xvfb desktop with
+# openbox.
 #
 #   tools/screenshots.sh BUILD_DIR
 #
-# Writes docs/start-window.png, docs/chat-with-ads.png, docs/chat-without-ads.png.
+# Writes docs/start-notice.png, docs/start-window.png, docs/chat-with-ads.png and
+# docs/chat-without-ads.png.
 set -euo pipefail
 build=$(cd "${1:?usage: tools/screenshots.sh BUILD_DIR}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -4,10 +4,11 @@
 QUOBEL_PACKAGES=(
     # build
     cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-    # so every Chinese text renders as glyphs
-    fonts-wqy-microhei
+    # so every Chinese text renders as glyphs, and Qt's own texts are Chinese too
+    fonts-wqy-microhei qt6-translations-l10n
     # opening links, and the desktop the end-to-end tests run the program on
-    xdg-utils xvfb openbox xdotool wmctrl x11-utils imagemagick
+    # (xclip reads the captured image back from the clipboard)
+    xdg-utils xvfb openbox xdotool wmctrl x11-utils imagemagick xclip
     # reading the running program the way a screen reader does
     dbus dbus-x11 at-spi2-core python3-pyatspi
     # the capture library's X11 (shared memory) and wlroots (screencopy) grabs
@@ -17,6 +18,10 @@ QUOBEL_PACKAGES=(
     qt6-wayland sway grim wtype wl-clipboard
     pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
     clang-format
+    # making the Debian package and checking it and its desktop metadata
+    dpkg-dev file lintian desktop-file-utils appstream appstream-compose
+    # the Windows compile check: MinGW-w64 cross compiler and windres
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 )
 
 quobel_missing_packages() {

@@ -1,6 +1,8 @@
 #include "CameraDll/capture_outcome.h"
 #include "CameraDll/capture_overlay.h"
 #include "CameraDll/capture_session.h"
+#include "CameraDll/capture_toolbar.h"
+#include "tests/capture/session_fakes.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,57 +16,15 @@
 #include <QToolButton>
 
 using namespace camera;
+using namespace camera::testing;
 
 namespace {
-
-ScreenShot Shot(const QRect& geometry, qreal scale) {
-    QImage image(QSize(qRound(geometry.width() * scale), qRound(geometry.height() * scale)),
-                 QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
-    image.setDevicePixelRatio(scale);
-    return {geometry, QPixmap::fromImage(image), nullptr};
-}
-
-// Records what the session asked; answers with a scripted path.
-struct FakeServices {
-    QString answer;
-    QStringList proposals;
-    QStringList failures;
-    // Whether any overlay was on screen while the path was asked for.
-    bool overlayShownWhileAsking = false;
-    std::vector<QWidget*> overlays;
-
-    CaptureServices services() {
-        return {[this](QWidget* parent, const QString& proposed) {
-                    proposals << proposed;
-                    if (!parent)
-                        overlayShownWhileAsking = true;
-                    for (QWidget* overlay : overlays)
-                        overlayShownWhileAsking = overlayShownWhileAsking || overlay->isVisible();
-                    return answer;
-                },
-                [this](QWidget*, const QString& reason) { failures << reason; }};
-    }
-};
-
-void Drag(QWidget* widget, QPoint from, QPoint to) {
-    QTest::mousePress(widget, Qt::LeftButton, {}, from);
-    QTest::mouseMove(widget, (from + to) / 2);
-    QTest::mouseMove(widget, to);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
-}
 
 // Swallows paint events, as a busy or slow compositor would delay them.
 class PaintBlocker : public QObject {
 protected:
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint; }
 };
-
-QImage Expected(const std::vector<ScreenShot>& shots, const QRect& selection) {
-    return CropSelection(shots, selection).convertToFormat(QImage::Format_RGB32);
-}
 
 } // namespace
 
@@ -269,28 +229,28 @@ void CaptureSessionTest::nothingToSaveOrFinishWithoutASelection() {
 
 void CaptureSessionTest::toolbarFollowsTheSelection() {
     FakeServices fake;
-    const QRect screen(0, 0, 640, 480);
+    const QRect screen(0, 0, 1280, 480);
     CaptureSession session({Shot(screen, 1.0)}, fake.services(), *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
-    QWidget* toolbar = overlay->toolbar();
+    CaptureToolbar* toolbar = overlay->toolbar();
     QCOMPARE(overlay->saveButton()->text(), QStringLiteral("保存"));
     QCOMPARE(overlay->finishButton()->text(), QStringLiteral("✔"));
     QVERIFY(!overlay->finishButton()->icon().isNull());
 
-    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(100, 100));
-    QTest::mouseMove(overlay, QPoint(200, 200));
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(900, 100));
+    QTest::mouseMove(overlay, QPoint(1100, 200));
     QVERIFY(!toolbar->isVisible()); // not while drawing
-    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(200, 200));
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(1100, 200));
     QVERIFY(toolbar->isVisible());
     QVERIFY(toolbar->geometry().top() > 200);
-    QCOMPARE(toolbar->geometry().right(), 200);
+    QCOMPARE(toolbar->geometry().right(), 1100);
 
     // Moved to the bottom of the screen: the toolbar goes above it.
-    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(150, 150));
-    QTest::mouseMove(overlay, QPoint(150, 900));
-    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(150, 900));
-    QCOMPARE(session.editor().selection(), QRect(100, 379, 101, 101));
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(950, 150));
+    QTest::mouseMove(overlay, QPoint(950, 900));
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(950, 900));
+    QCOMPARE(session.editor().selection(), QRect(900, 379, 201, 101));
     QVERIFY(toolbar->isVisible());
     QVERIFY(toolbar->geometry().bottom() < 379);
     QVERIFY(screen.contains(toolbar->geometry()));

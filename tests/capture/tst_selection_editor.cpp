@@ -42,6 +42,8 @@ private slots:
     void handles();
     void abandonedGestureRestoresTheSelection();
     void pointerOutsideTheDesktopDuringAResize();
+    void keyboardSteps_data();
+    void keyboardSteps();
 };
 
 void SelectionEditorTest::drawing_data() {
@@ -229,6 +231,41 @@ void SelectionEditorTest::pointerOutsideTheDesktopDuringAResize() {
     editor.move(QPoint(150, 150));
     editor.release(QPoint(150, 150));
     QCOMPARE(editor.selection(), QRect(QPoint(95, 95), QPoint(98, 98)));
+}
+
+void SelectionEditorTest::keyboardSteps_data() {
+    QTest::addColumn<QRect>("start");
+    QTest::addColumn<bool>("resize");
+    QTest::addColumn<QPoint>("step");
+    QTest::addColumn<QRect>("expected");
+    const QRect start(100, 100, 50, 40);
+    QTest::newRow("move left") << start << false << QPoint(-1, 0) << QRect(99, 100, 50, 40);
+    QTest::newRow("move across the screen border")
+        << QRect(-1, 0, 10, 10) << false << QPoint(1, 0) << QRect(0, 0, 10, 10);
+    QTest::newRow("move stops at the desktop's left edge")
+        << QRect(-1920, 5, 10, 10) << false << QPoint(-1, 0) << QRect(-1920, 5, 10, 10);
+    QTest::newRow("move stops at the bottom edge")
+        << QRect(0, 1070, 10, 10) << false << QPoint(0, 1) << QRect(0, 1070, 10, 10);
+    QTest::newRow("grow right") << start << true << QPoint(1, 0) << QRect(100, 100, 51, 40);
+    QTest::newRow("shrink up") << start << true << QPoint(0, -1) << QRect(100, 100, 50, 39);
+    QTest::newRow("shrink stops at the minimum")
+        << QRect(0, 0, 4, 4) << true << QPoint(-1, 0) << QRect(0, 0, 4, 4);
+    QTest::newRow("grow stops at the desktop's right edge")
+        << QRect(1910, 0, 10, 10) << true << QPoint(1, 0) << QRect(1910, 0, 10, 10);
+    QTest::newRow("a picked window narrower than the minimum at the edge")
+        << QRect(1918, 0, 2, 10) << true << QPoint(-1, 0) << QRect(1918, 0, 2, 10);
+}
+
+void SelectionEditorTest::keyboardSteps() {
+    QFETCH(QRect, start);
+    QFETCH(bool, resize);
+    QFETCH(QPoint, step);
+    QFETCH(QRect, expected);
+    SelectionEditor editor(kDesktop);
+    QVERIFY(!editor.moveBy(step)); // nothing selected yet
+    editor.setSelection(start);
+    QCOMPARE(resize ? editor.resizeBy(step) : editor.moveBy(step), expected != start);
+    QCOMPARE(editor.selection(), expected);
 }
 
 QTEST_APPLESS_MAIN(SelectionEditorTest)

@@ -1,5 +1,4 @@
 #include "chat/chat_turn_adapter.h"
-#include "platform/platform_error.h"
 #include "recording_platform.h"
 
 #include <QTest>

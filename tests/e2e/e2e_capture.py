@@ -2,11 +2,12 @@
 the program and without it."""
 
 import os
+import subprocess
 import time
 
 import harness
 from harness import check, log, wait_until
-from program_steps import (APP_TITLE, CAPTION, CAPTURE_IN_PLACE, CAPTURE_MINIMISED, OK,
+from program_steps import (APP_TITLE, BOX_BUTTON, CAPTION, CAPTURE_IN_PLACE, CAPTURE_MINIMISED, OK,
                            chat_without_ads, copy_program, enter_text, no_alert_follows)
 
 OVERLAY = "截图"
@@ -102,7 +103,7 @@ def capture_triggers(session, program, links):
     app.press(chat, OK)
     app.wait_alert(REMINDER_TITLE, REMINDER)
     check(OVERLAY not in app.visible_window_names(), "capture started before the reminder")
-    app.dismiss_alert(REMINDER_TITLE, REMINDER)
+    app.dismiss_alert(REMINDER_TITLE, REMINDER, button=BOX_BUTTON)
     overlay_shown(app)
     check_minimised(app, window, False)
     escape_overlay(app)
@@ -113,8 +114,104 @@ def capture_triggers(session, program, links):
     escape_overlay(app)
     enter_text(app, chat, "你好")
     app.press(chat, OK)
-    app.dismiss_alert("对话", "你也好啊！！！")
+    app.dismiss_alert("对话", "你也好啊！！！", button=BOX_BUTTON)
     app.close_window(window)
+    app.expect_exit(0)
+
+
+def drag(app, start, end, steps=6):
+    """Drags with the left button held, in steps so the overlay sees the moves."""
+    env = app.session.env
+    harness.run_tool(["xdotool", "mousemove", str(start[0]), str(start[1])], env)
+    harness.run_tool(["xdotool", "mousedown", "1"], env)
+    for step in range(1, steps + 1):
+        x = start[0] + (end[0] - start[0]) * step // steps
+        y = start[1] + (end[1] - start[1]) * step // steps
+        harness.run_tool(["xdotool", "mousemove", str(x), str(y)], env)
+        time.sleep(0.05)
+    harness.run_tool(["xdotool", "mouseup", "1"], env)
+
+
+def toolbar_button(app, name):
+    """Clicks a button of the capture toolbar through its accessible action."""
+    def find():
+        for window in app.top_levels():
+            for node in harness.walk(window):
+                # Qt shows a checkable tool button as a check box.
+                if node.name == name and node.getRoleName() in ("push button", "check box"):
+                    return node
+        return None
+    def shown():
+        return [(n.name, n.getRoleName()) for w in app.top_levels() for n in harness.walk(w)
+                if n.name][:60]
+    button = wait_until(lambda: f"the toolbar button {name!r} (named: {shown()})", find)
+    action = button.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    usable = [n for n in ("Press", "Toggle", "Click") if n in names]
+    check(usable, f"toolbar button {name!r} offers no press: {names}")
+    log(f"toolbar {name!r}")
+    action.doAction(names.index(usable[0]))
+
+
+def clipboard_png(app, path):
+    """The clipboard's image as PNG, read the way another program reads it."""
+    def read():
+        done = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"],
+                              env=app.session.env, capture_output=True, timeout=30,
+                              stdin=subprocess.DEVNULL)
+        return done.stdout if done.returncode == 0 and done.stdout.startswith(b"\x89PNG") else None
+    data = wait_until("an image on the clipboard", read)
+    with open(path, "wb") as handle:
+        handle.write(data)
+    return path
+
+
+def png_pixels(app, path):
+    """{(x, y): '#RRGGBB'} of a PNG file, through ImageMagick."""
+    out = harness.run_tool(["convert", path, "-alpha", "off", "-depth", "8", "txt:-"],
+                           app.session.env, timeout=60)
+    pixels = {}
+    for line in out.splitlines()[1:]:
+        where, _, rest = line.partition(":")
+        x, y = where.split(",")
+        pixels[(int(x), int(y))] = rest.split()[1][:7].upper()
+    return pixels
+
+
+def capture_markup(session, program, links):
+    app = session.launch(program)
+    chat = chat_without_ads(app)
+    app.press(chat, CAPTURE_IN_PLACE)
+    overlay_shown(app)
+
+    # The selection, then a rectangle and an arrow in the default red.
+    left, top = 700, 150
+    drag(app, (left, top), (left + 399, top + 299))
+    toolbar_button(app, "矩形")
+    drag(app, (750, 200), (900, 350))
+    toolbar_button(app, "箭头")
+    drag(app, (950, 400), (1050, 250))
+    app.key(None, "Return")
+    wait_until(lambda: f"the overlay to close (on screen: {app.visible_window_names()})",
+               lambda: OVERLAY not in app.visible_window_names())
+
+    path = clipboard_png(app, os.path.join(session.workdir, "clipboard.png"))
+    pixels = png_pixels(app, path)
+    size = (max(x for x, _ in pixels) + 1, max(y for _, y in pixels) + 1)
+    check(size == (400, 300), f"the copied image is {size[0]}x{size[1]}, not 400x300")
+    red = {point for point, colour in pixels.items() if colour == "#FF0000"}
+    # The rectangle's left and bottom edges, 4 pixels wide around x = 750 and
+    # y = 350; a point on the arrow's shaft and one at its head.
+    expected = [(50, 120), (48, 180), (51, 60), (120, 200), (120, 198), (300, 175), (345, 108)]
+    missing = [p for p in expected if p not in red]
+    check(not missing, f"not red in the copy: {[(p, pixels[p]) for p in missing]}")
+    inside = [(x, y) for x in range(60, 190) for y in range(60, 190)]
+    check(not any(p in red for p in inside), "red inside the rectangle, where nothing was drawn")
+    check(len(red) > 2000, f"only {len(red)} red pixels: marks missing")
+    log(f"clipboard image 400x300 with {len(red)} red pixels")
+
+    app.expect_running()
+    app.close_window(app.x_window(CAPTION))
     app.expect_exit(0)
 
 
@@ -134,7 +231,7 @@ def capture_without_library(session, program, links):
     app.press(chat, CAPTURE_MINIMISED)
     capture_report(app)
     check(app.minimised(window), "the report came before the window was minimised")
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     no_alert_follows(app, settle=0.5)
     app.expect_running()
     restore(app, window)
@@ -142,25 +239,46 @@ def capture_without_library(session, program, links):
     app.press(chat, CAPTURE_IN_PLACE)
     capture_report(app)
     check(not app.minimised(window), "the in-place capture minimised the window")
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     app.expect_running()
 
     # The chat turn: the reminder, then the report; chatting still works.
     enter_text(app, chat, "截图")
     app.press(chat, OK)
-    app.dismiss_alert(REMINDER_TITLE, REMINDER)
+    app.dismiss_alert(REMINDER_TITLE, REMINDER, button=BOX_BUTTON)
     capture_report(app)
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     no_alert_follows(app, settle=0.5)
     enter_text(app, chat, "你好")
     app.press(chat, OK)
-    app.dismiss_alert("对话", "你也好啊！！！")
+    app.dismiss_alert("对话", "你也好啊！！！", button=BOX_BUTTON)
     app.expect_running()
     check(session.links.links() == [], f"links opened: {session.links.links()}")
     app.close_window(window)
     app.expect_exit(0)
 
 
+def capture_with_truncated_library(session, program, links):
+    """A capture library cut short after 12 KiB is reported like a missing one;
+    loading it as it is would kill the program inside the system loader."""
+    copy = copy_program(program, os.path.join(session.workdir, "cut-library"), with_icon=True)
+    with open(os.path.join(os.path.dirname(program), "libCameraDll.so"), "rb") as whole:
+        head = whole.read(12 * 1024)
+    with open(os.path.join(os.path.dirname(copy), "libCameraDll.so"), "wb") as cut:
+        cut.write(head)
+    app = session.launch(copy)
+    chat = chat_without_ads(app)
+    window = app.x_window(CAPTION)
+    app.press(chat, CAPTURE_IN_PLACE)
+    capture_report(app)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
+    app.expect_running()
+    app.close_window(window)
+    app.expect_exit(0)
+
+
 if __name__ == "__main__":
     harness.main({"capture_triggers": capture_triggers,
-                  "capture_without_library": capture_without_library}, __doc__)
+                  "capture_markup": capture_markup,
+                  "capture_without_library": capture_without_library,
+                  "capture_with_truncated_library": capture_with_truncated_library}, __doc__)

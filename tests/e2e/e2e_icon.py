@@ -4,9 +4,8 @@ import os
 
 import harness
 from harness import check
-from program_steps import (APP_TITLE, CAPTION, NOTICE_TEXT, NOTICE_TITLE, WITHOUT_ADS,
-                           copy_program,
-                           start_window)
+from program_steps import (APP_TITLE, BOX_BUTTON, CAPTION, NOTICE_TEXT, NOTICE_TITLE, WITHOUT_ADS,
+                           copy_program, start_window)
 
 
 def error_report(app, behind):
@@ -15,7 +14,7 @@ def error_report(app, behind):
     check(title == APP_TITLE, f"error report titled {title!r}")
     check("qor.ico" in text, f"the report does not name the icon file: {text!r}")
     app.expect_on_screen([APP_TITLE, *behind], "with the report")
-    app.dismiss_alert(APP_TITLE)
+    app.dismiss_alert(APP_TITLE, button=BOX_BUTTON)
     return text
 
 
@@ -24,7 +23,7 @@ def missing_icon(session, program, links):
     app = session.launch(copy, "no-icon")
     app.wait_alert(NOTICE_TITLE, NOTICE_TEXT)
     app.expect_on_screen([NOTICE_TITLE], "with the notice")
-    app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT)
+    app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT, button=BOX_BUTTON)
     error_report(app, behind=[])
     app.expect_exit(1)
 

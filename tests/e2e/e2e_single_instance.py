@@ -2,7 +2,7 @@
 
 import harness
 from harness import check, log
-from program_steps import (ALREADY_RUNNING, APP_TITLE, BUG_REPORT, CAPTION, ICON_TOOL,
+from program_steps import (ALREADY_RUNNING, APP_TITLE, BOX_BUTTON, BUG_REPORT, CAPTION, ICON_TOOL,
                            NOTICE_TITLE, check_start_window, start_window)
 
 
@@ -11,7 +11,7 @@ def refuse_second(session, program):
     second = session.launch(program, "second")
     second.wait_alert(APP_TITLE, ALREADY_RUNNING)
     second.expect_on_screen([APP_TITLE], "from the refused copy")
-    second.dismiss_alert(APP_TITLE, ALREADY_RUNNING)
+    second.dismiss_alert(APP_TITLE, ALREADY_RUNNING, button=BOX_BUTTON)
     second.expect_exit(0)
     return second
 

@@ -3,11 +3,11 @@ program, on both editions."""
 
 import harness
 from harness import check
-from program_steps import (AD_BUTTONS, APP_TITLE, BACK, CAPTION, CONFIRM, CONFIRM_LABEL, EXIT,
-                           NOTICE_TEXT, NOTICE_TITLE, OK, REFUSE_EXIT, START_BUTTONS, WELCOME,
-                           WITH_ADS, WITHOUT_ADS, chat_with_ads, chat_without_ads,
-                           check_chat_window, check_start_window, enter_text, no_alert_follows,
-                           one_window_loaded, shown_alone, start_window)
+from program_steps import (AD_BUTTONS, APP_TITLE, BACK, BOX_BUTTON, CAPTION, CONFIRM,
+                           CONFIRM_LABEL, EXIT, NOTICE_TEXT, NOTICE_TITLE, OK, REFUSE_EXIT,
+                           START_BUTTONS, WELCOME, WITHOUT_ADS, WITH_ADS, chat_with_ads,
+                           chat_without_ads, check_chat_window, check_start_window, enter_text,
+                           no_alert_follows, one_window_loaded, shown_alone, start_window)
 
 
 def labels(program, window):
@@ -29,7 +29,7 @@ def without_ads(session, program, links):
     app.wait_alert(NOTICE_TITLE, NOTICE_TEXT)
     app.expect_on_screen([CAPTION, NOTICE_TITLE], "with the second notice")
     app.window(CAPTION, (CONFIRM, BACK))
-    app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT)
+    app.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT, button=BOX_BUTTON)
     window = shown_alone(app, START_BUTTONS)
     check_start_window(app, window)
     one_window_loaded(app)
@@ -41,7 +41,7 @@ def without_ads(session, program, links):
     app.wait_alert(APP_TITLE, WELCOME)
     app.expect_on_screen([CAPTION, APP_TITLE], "with the welcome")
     app.window(CAPTION, (CONFIRM, BACK))
-    app.dismiss_alert(APP_TITLE, WELCOME)
+    app.dismiss_alert(APP_TITLE, WELCOME, button=BOX_BUTTON)
     chat = shown_alone(app, (OK,))
     check_chat_window(app, chat, with_ads=False)
     one_window_loaded(app)
@@ -50,15 +50,15 @@ def without_ads(session, program, links):
     enter_text(app, chat, "你好")
     for _ in range(2):  # the same answer each time, and the text stays
         app.press(chat, OK)
-        app.dismiss_alert("对话", "你也好啊！！！")
+        app.dismiss_alert("对话", "你也好啊！！！", button=BOX_BUTTON)
         no_alert_follows(app)
         check(app.text_of(chat) == "你好", f"Text1 now {app.text_of(chat)!r}")
 
     # Several answers, one box after the other, in the table's order.
     enter_text(app, chat, "你是谁啊，你好")
     app.press(chat, OK)
-    app.dismiss_alert("对话", "你也好啊！！！")
-    app.dismiss_alert("对话", "我是qor写的人见人爱的机器人啊！！！")
+    app.dismiss_alert("对话", "你也好啊！！！", button=BOX_BUTTON)
+    app.dismiss_alert("对话", "我是qor写的人见人爱的机器人啊！！！", button=BOX_BUTTON)
     no_alert_follows(app)
 
     check(session.links.links() == [], f"links opened: {session.links.links()}")
@@ -77,7 +77,7 @@ def with_ads(session, program, links):
     app.expect_on_screen([APP_TITLE], "with the welcome")
     check(app.frames() == [], f"windows behind the welcome: {app.frames()}")
     check(session.links.links() == [], "links opened before the welcome was dismissed")
-    app.dismiss_alert(APP_TITLE, WELCOME)
+    app.dismiss_alert(APP_TITLE, WELCOME, button=BOX_BUTTON)
     session.links.wait_for(blogs)
     chat = shown_alone(app, (OK,))
     check_chat_window(app, chat, with_ads=True)
@@ -85,14 +85,14 @@ def with_ads(session, program, links):
     # An empty box answers with the error, and the box stays empty.
     check(app.text_of(chat) == "Text1", f"Text1 starts as {app.text_of(chat)!r}")
     app.press(chat, OK)
-    app.dismiss_alert("错误", "请输入对话内容！！！")
+    app.dismiss_alert("错误", "请输入对话内容！！！", button=BOX_BUTTON)
     no_alert_follows(app)
 
     # The about box first, the blogs only once it is dismissed.
     app.press(chat, "关于")
     app.wait_alert(APP_TITLE, "qor第9981次无聊出品！！！")
     check(session.links.links() == blogs, "links opened before the about box was dismissed")
-    app.dismiss_alert(APP_TITLE, "qor第9981次无聊出品！！！")
+    app.dismiss_alert(APP_TITLE, "qor第9981次无聊出品！！！", button=BOX_BUTTON)
     opened = blogs * 2
     session.links.wait_for(opened)
     for button, link in zip(AD_BUTTONS, blogs):
@@ -125,7 +125,7 @@ def close_ends_program(session, program, links):
     chat = chat_without_ads(app)
     for _ in range(2):
         app.press(chat, REFUSE_EXIT)
-        app.dismiss_alert(APP_TITLE, "别想退出！！！")
+        app.dismiss_alert(APP_TITLE, "别想退出！！！", button=BOX_BUTTON)
         no_alert_follows(app, settle=0.5)
         app.expect_running()
         shown_alone(app, (OK,))

@@ -479,14 +479,15 @@ class Program:
             check(got_text == text, f"box says {got_text!r}, expected {text!r}")
         return got_title, got_text
 
-    def dismiss_alert(self, title=None, text=None):
-        """Waits for a message box, checks it and presses its OK button."""
+    def dismiss_alert(self, title=None, text=None, *, button):
+        """Waits for a message box, checks it and presses its one button,
+        which must read button."""
         got = self.wait_alert(title, text)
         alert = self._find_top_level(lambda w: w.getRoleName() == "alert" and self._showing(w))
         buttons = [node for node in walk(alert) if node.getRoleName() == "push button"]
-        check(buttons, "message box without a button")
-        ok = [b for b in buttons if b.name.replace("&", "") == "OK"] or buttons
-        self._press(ok[0])
+        names = [b.name for b in buttons]
+        check(names == [button], f"message box buttons {names}, expected [{button!r}]")
+        self._press(buttons[0])
         wait_until("the message box to close",
                    lambda: not self.running() or not self._box_still_there(alert))
         return got

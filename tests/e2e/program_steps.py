@@ -14,6 +14,8 @@ NOTICE_TITLE = "使用须知"
 NOTICE_TEXT = "必须将存放本程序的压缩包的所有文件放在同一目录！！！必须要个图标，否则无法打开!!!"
 ALREADY_RUNNING = "本程序已运行！！！"
 WELCOME = "欢迎使用Quobel！！！"
+# The single button of every message box: Qt's own text, from its Chinese catalogue.
+BOX_BUTTON = "确定"
 
 WITH_ADS = "免费版（有广告，点我支持小q）"
 WITHOUT_ADS = "免费版（无广告）"
@@ -37,7 +39,7 @@ CHAT_BUTTONS = (OK, REFUSE_EXIT, EXIT, "关于", "下载Quobel支持用语", "�
 
 def start_window(program):
     """From launch: the notice, then the start window. Returns the window."""
-    program.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT)
+    program.dismiss_alert(NOTICE_TITLE, NOTICE_TEXT, button=BOX_BUTTON)
     return shown_alone(program, START_BUTTONS)
 
 
@@ -78,7 +80,7 @@ def chat_without_ads(program):
     program.press(window, WITHOUT_ADS)
     confirmation = shown_alone(program, (CONFIRM, BACK))
     program.press(confirmation, CONFIRM)
-    program.dismiss_alert(APP_TITLE, WELCOME)
+    program.dismiss_alert(APP_TITLE, WELCOME, button=BOX_BUTTON)
     chat = shown_alone(program, (OK,))
     check_chat_window(program, chat, with_ads=False)
     return chat
@@ -88,7 +90,7 @@ def chat_with_ads(program):
     """From launch to the chat window with advertisements."""
     window = start_window(program)
     program.press(window, WITH_ADS)
-    program.dismiss_alert(APP_TITLE, WELCOME)
+    program.dismiss_alert(APP_TITLE, WELCOME, button=BOX_BUTTON)
     chat = shown_alone(program, (OK,))
     check_chat_window(program, chat, with_ads=True)
     return chat

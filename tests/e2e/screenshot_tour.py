@@ -4,12 +4,15 @@ import os
 import time
 
 import harness
-from program_steps import (APP_TITLE, CAPTION, WELCOME, WITH_ADS, chat_without_ads,
+from e2e_capture import OVERLAY, drag, overlay_shown, toolbar_button
+from harness import wait_until
+from program_steps import (APP_TITLE, BOX_BUTTON, CAPTION, CAPTURE_IN_PLACE, NOTICE_TEXT,
+                           NOTICE_TITLE, OK, WELCOME, WITH_ADS, chat_without_ads,
                            check_chat_window, shown_alone, start_window)
 
 
-def picture(app, name, output_dir):
-    window = app.x_window(CAPTION)
+def picture(app, name, output_dir, title=CAPTION):
+    window = app.x_window(title)
     app.activate(window)
     time.sleep(1.0)  # let the window finish painting
     app.screenshot(window, os.path.join(output_dir, name))
@@ -18,11 +21,13 @@ def picture(app, name, output_dir):
 def tour(session, program, links):
     output_dir = session.output_dir or os.getcwd()
     app = session.launch(program, "with-ads")
+    app.wait_alert(NOTICE_TITLE, NOTICE_TEXT)
+    picture(app, "start-notice.png", output_dir, title=NOTICE_TITLE)
     start = start_window(app)
     picture(app, "start-window.png", output_dir)
     app.press(start, WITH_ADS)
-    app.dismiss_alert(APP_TITLE, WELCOME)
-    chat = shown_alone(app, ("确定",))
+    app.dismiss_alert(APP_TITLE, WELCOME, button=BOX_BUTTON)
+    chat = shown_alone(app, (OK,))
     check_chat_window(app, chat, with_ads=True)
     picture(app, "chat-with-ads.png", output_dir)
     app.close_window(app.x_window(CAPTION))
@@ -35,5 +40,39 @@ def tour(session, program, links):
     app.expect_exit(0)
 
 
+def capture_markup(session, program, links):
+    """The capture over the chat window, marked up, with its toolbar."""
+    output_dir = session.output_dir or os.getcwd()
+    app = session.launch(program)
+    chat_without_ads(app)
+    x, y = app.window_origin(app.x_window(CAPTION))
+    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
+    overlay_shown(app)
+    time.sleep(0.5)
+    drag(app, (x - 30, y - 50), (x + 430, y + 330))
+    toolbar_button(app, "矩形")
+    drag(app, (x + 10, y + 20), (x + 250, y + 110))
+    toolbar_button(app, "箭头")
+    drag(app, (x + 380, y + 250), (x + 260, y + 120))
+    toolbar_button(app, "马赛克")
+    drag(app, (x + 20, y + 200), (x + 160, y + 250))
+    toolbar_button(app, "蓝色")
+    toolbar_button(app, "文字")
+    time.sleep(0.5)  # the toolbar's actions arrive over the accessibility bus
+    harness.run_tool(["xdotool", "mousemove", str(x + 270), str(y + 260), "click", "1"],
+                     session.env)
+    harness.run_tool(["xdotool", "type", "--delay", "150", "看这里"], session.env, timeout=30)
+    harness.run_tool(["xdotool", "key", "Return"], session.env)
+    harness.run_tool(["xdotool", "mousemove", str(x + 200), str(y + 300)], session.env)
+    time.sleep(0.8)
+    path = os.path.join(output_dir, "capture-markup.png")
+    harness.run_tool(["import", "-window", "root", path], session.env, timeout=30)
+    harness.log(f"screenshot {path}")
+    app.key(None, "Escape")
+    wait_until("the overlay to close", lambda: OVERLAY not in app.visible_window_names())
+    app.close_window(app.x_window(CAPTION))
+    app.expect_exit(0)
+
+
 if __name__ == "__main__":
-    harness.main({"tour": tour}, __doc__)
+    harness.main({"tour": tour, "capture_markup": capture_markup}, __doc__)

@@ -1,5 +1,4 @@
 #include "platform/capture_binding.h"
-#include "platform/platform_error.h"
 #include "platform/qt_platform.h"
 
 #include <QDir>
@@ -13,6 +12,7 @@ namespace {
 
 const QString kFakeCamera = QStringLiteral(QUOBEL_FAKE_CAMERA);
 const QString kCameraWithoutEntry = QStringLiteral(QUOBEL_CAMERA_WITHOUT_ENTRY);
+const QString kCaptureLibrary = QStringLiteral(QUOBEL_CAPTURE_LIBRARY);
 
 bool PlaceAsCaptureLibrary(const QString& library, const QTemporaryDir& folder) {
     return QFile::copy(library, folder.filePath(QStringLiteral("libCameraDll.so")));
@@ -27,6 +27,8 @@ private slots:
     void missingLibraryFailsAndALaterCallTriesAgain();
     void libraryWithoutTheEntryFails();
     void platformFailureStopsOnlyTheHandler();
+    void brokenLibraryIsRefusedBeforeLoading_data();
+    void brokenLibraryIsRefusedBeforeLoading();
 };
 
 void CaptureBindingTest::libraryInTheProgramFolderServesEveryCall() {
@@ -76,6 +78,40 @@ void CaptureBindingTest::platformFailureStopsOnlyTheHandler() {
         QVERIFY(error.report().contains(QLatin1String("CameraDll")));
     }
     QVERIFY(!platform.ended());
+}
+
+void CaptureBindingTest::brokenLibraryIsRefusedBeforeLoading_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QFile library(kCaptureLibrary);
+    QVERIFY(library.open(QIODevice::ReadOnly));
+    const QByteArray whole = library.readAll();
+    // The loader maps segments that reach past the end of a file cut short,
+    // and the process dies of SIGBUS at the first touch.
+    QTest::newRow("first 12 KiB") << whole.left(12 * 1024);
+    QTest::newRow("header without program headers") << whole.left(64);
+    QTest::newRow("program headers without segments") << whole.left(4096);
+    QTest::newRow("part of the header") << whole.left(20);
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("not a library") << QByteArray("#!/bin/sh\necho CameraSubArea\n");
+}
+
+void CaptureBindingTest::brokenLibraryIsRefusedBeforeLoading() {
+    QFETCH(QByteArray, contents);
+    QTemporaryDir folder;
+    QFile placed(folder.filePath(QStringLiteral("libCameraDll.so")));
+    QVERIFY(placed.open(QIODevice::WriteOnly));
+    placed.write(contents);
+    placed.close();
+    CaptureLibraryBinding binding(folder.path());
+    QString error;
+    QVERIFY(!binding.bind(&error));
+    QVERIFY2(error.contains(placed.fileName()) ||
+                 error.contains(QDir::toNativeSeparators(folder.path())),
+             qPrintable(error));
+    // Reported like a missing library: the next call tries again.
+    QVERIFY(QFile::remove(placed.fileName()));
+    QVERIFY(PlaceAsCaptureLibrary(kFakeCamera, folder));
+    QVERIFY2(binding.bind(&error), qPrintable(error));
 }
 
 QTEST_MAIN(CaptureBindingTest)

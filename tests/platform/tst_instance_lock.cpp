@@ -6,6 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include <pwd.h>
+#include <unistd.h>
+
 using namespace quobel;
 
 class InstanceLockTest : public QObject {
@@ -15,6 +20,7 @@ private slots:
     void secondInstanceSeesTheFirst();
     void lockLeftByADeadProcessDoesNotBlock();
     void unwritableFolderDoesNotLockTheUserOut();
+    void noRuntimeFolderKeepsOtherUsersOut();
 };
 
 void InstanceLockTest::firstInstanceKeepsPassingItsOwnGuard() {
@@ -70,6 +76,48 @@ void InstanceLockTest::lockLeftByADeadProcessDoesNotBlock() {
 void InstanceLockTest::unwritableFolderDoesNotLockTheUserOut() {
     InstanceLock lock(QStringLiteral("/nonexistent-folder/quobel.lock"));
     QVERIFY(!lock.anotherInstanceRunning());
+}
+
+// Without XDG_RUNTIME_DIR, Qt falls back to runtime-<user> in the shared
+// temporary folder, and gives up when someone else made that first. Another
+// user's instance, holding its lock in the shared folder, must not count as
+// this user's.
+void InstanceLockTest::noRuntimeFolderKeepsOtherUsersOut() {
+    QTemporaryDir shared;
+    QTemporaryDir home;
+    struct SavedVariable {
+        const char* name;
+        std::optional<QByteArray> value;
+        ~SavedVariable() { value ? qputenv(name, *value) : qunsetenv(name); }
+    };
+    const auto Save = [](const char* name) {
+        return SavedVariable{name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                                   : std::nullopt};
+    };
+    const SavedVariable saved[] = {Save("XDG_RUNTIME_DIR"), Save("TMPDIR"), Save("XDG_CACHE_HOME")};
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", shared.path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toLocal8Bit());
+    // Taken by someone else: here, a plain file where the folder should be.
+    const passwd* user = getpwuid(geteuid());
+    QVERIFY(user);
+    QFile taken(
+        shared.filePath(QStringLiteral("runtime-") + QString::fromLocal8Bit(user->pw_name)));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    QLockFile otherUsers(shared.filePath(QStringLiteral("QuobelV3.2.5.lock")));
+    QVERIFY(otherUsers.tryLock(0));
+
+    const QString path = InstanceLock::defaultLockPath();
+    InstanceLock mine(path);
+    const bool blocked = mine.anotherInstanceRunning();
+    // And the guard still works between this user's own instances.
+    InstanceLock second(path);
+    const bool secondBlocked = second.anotherInstanceRunning();
+
+    QVERIFY2(!blocked, qPrintable(path));
+    QVERIFY2(!path.startsWith(shared.path()), qPrintable(path));
+    QVERIFY(secondBlocked);
 }
 
 QTEST_GUILESS_MAIN(InstanceLockTest)

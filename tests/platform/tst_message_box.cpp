@@ -1,12 +1,11 @@
-#include "platform/end_program.h"
-#include "platform/platform_error.h"
+#include "platform/message_box.h"
 #include "platform/qt_platform.h"
 #include "platform/run_handler.h"
-#include "platform/show_message.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -19,6 +18,7 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
+    qint64 okIconKey = 0;
 };
 
 // Looks at the box once it is up, notes what it shows, and dismisses it with
@@ -30,7 +30,11 @@ void DismissNextBox(QList<SeenBox>& seen) {
             DismissNextBox(seen);
             return;
         }
-        SeenBox s{box->windowTitle(), box->text(), box->icon(), {}};
+        SeenBox s{box->windowTitle(),
+                  box->text(),
+                  box->icon(),
+                  {},
+                  box->button(QMessageBox::Ok)->icon().cacheKey()};
         for (QAbstractButton* button : box->buttons())
             s.buttons << button->text();
         seen << s;
@@ -46,6 +50,7 @@ private slots:
     void showMessage_data();
     void showMessage();
     void errorReportCarriesTheApplicationTitle();
+    void boxesShareOneButtonIcon();
     void endProgramInsideABoxEndsEverything();
 };
 
@@ -127,6 +132,39 @@ void MessageBoxTest::endProgramInsideABoxEndsEverything() {
     QVERIFY(handlerReachedItsEnd);
     QCOMPARE(boxes.shown, 1);
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+// Qt keeps a painted copy of every new button icon in its pixmap cache, so a
+// new icon per box makes the program grow with every reply (see
+// bench/boxes).
+void MessageBoxTest::boxesShareOneButtonIcon() {
+    // As on a desktop: offscreen puts no icons on dialog buttons.
+    class ButtonsWithIcons : public QProxyStyle {
+    public:
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* data) const override {
+            return hint == SH_DialogButtonBox_ButtonsHaveIcons
+                       ? 1
+                       : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    QApplication::setStyle(new ButtonsWithIcons);
+    QtPlatform platform;
+    PlatformScope scope(platform);
+    QList<SeenBox> seen;
+    for (int i = 0; i < 3; ++i) {
+        DismissNextBox(seen);
+        ShowMessage(QStringLiteral("你也好啊！！！"), QStringLiteral("对话"));
+    }
+    DismissNextBox(seen);
+    RunHandler([] {
+        throw PlatformError(QStringLiteral("无法使用截图库"),
+                            PlatformError::Severity::StopsHandler);
+    });
+    QCOMPARE(seen.size(), 4);
+    QVERIFY(seen[0].okIconKey != 0);
+    for (const SeenBox& box : seen)
+        QCOMPARE(box.okIconKey, seen[0].okIconKey);
 }
 
 QTEST_MAIN(MessageBoxTest)

@@ -1,6 +1,7 @@
-#include "platform/platform_error.h"
+#include "platform/link_opener.h"
 #include "platform/qt_platform.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -22,6 +23,9 @@ private slots:
     void addressArrivesAsOneArgument_data();
     void addressArrivesAsOneArgument();
     void missingHelperIsReported();
+    void systemHandlerGetsTheAddressItself();
+    void reportNamesTheLauncherThatFailed_data();
+    void reportNamesTheLauncherThatFailed();
 
 private:
     struct Call {
@@ -139,6 +143,58 @@ void OpenLinkTest::missingHelperIsReported() {
     QtPlatform platform;
     QVERIFY_THROWS_EXCEPTION(PlatformError, platform.openLink(QStringLiteral("http://x.example/")));
     qputenv("PATH", path);
+}
+
+namespace {
+// Stands in for the desktop's handler of web addresses.
+class UrlHandler : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+} // namespace
+
+// The launcher Windows uses hands the address to the system's handler for
+// web addresses as it is: no interpreter, no command line.
+void OpenLinkTest::systemHandlerGetsTheAddressItself() {
+    UrlHandler handler;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &handler, "open");
+    OpenInBrowser(QStringLiteral("http://x.example/forumdisplay.php?fid=4"), kSystemUrlHandler);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(handler.opened,
+             QList<QUrl>{QUrl(QStringLiteral("http://x.example/forumdisplay.php?fid=4"))});
+}
+
+void OpenLinkTest::reportNamesTheLauncherThatFailed_data() {
+    QTest::addColumn<bool>("systemHandler");
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<QString>("notNamed");
+    QTest::newRow("xdg-open") << false << "xdg-open"
+                              << "系统默认";
+    // Under offscreen the system has no handler to give the address to.
+    QTest::newRow("system handler") << true << "系统默认的网页打开方式"
+                                    << "xdg-open";
+}
+
+void OpenLinkTest::reportNamesTheLauncherThatFailed() {
+    QFETCH(bool, systemHandler);
+    QFETCH(QString, named);
+    QFETCH(QString, notNamed);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    QString report;
+    try {
+        OpenInBrowser(QStringLiteral("http://x.example/"),
+                      systemHandler ? kSystemUrlHandler : kXdgOpen);
+    } catch (const PlatformError& error) {
+        QCOMPARE(error.severity(), PlatformError::Severity::EndsProgram);
+        report = error.report();
+    }
+    qputenv("PATH", path);
+    QVERIFY2(report.contains(named), qPrintable(report));
+    QVERIFY2(!report.contains(notNamed), qPrintable(report));
 }
 
 QTEST_MAIN(OpenLinkTest)

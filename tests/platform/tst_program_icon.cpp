@@ -1,4 +1,3 @@
-#include "platform/platform_error.h"
 #include "platform/program_icon.h"
 #include "platform/qt_platform.h"
 

@@ -1,8 +1,5 @@
-#include "platform/end_program.h"
-#include "platform/error_report.h"
-#include "platform/platform_error.h"
+#include "platform/message_box.h"
 #include "platform/run_handler.h"
-#include "platform/show_message.h"
 #include "recording_platform.h"
 
 #include <QTest>

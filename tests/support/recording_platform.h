@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/control_text.h"
 #include "platform/platform.h"
 
-#include <QHash>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 
@@ -31,24 +32,78 @@ public:
     std::function<void(const QString& text)> onShowMessage;
     FetchSettings lastFetchSettings;
 
-    void showMessage(const QString& text, const std::optional<QString>& title) override;
-    void reportRuntimeError(const QString& report) override;
-    void openLink(const QString& url) override;
-    void loadProgramIcon(QWidget& window) override;
-    void setCaption(QWidget& window, const QString& caption) override;
-    void setText(QWidget& control, const QString& text) override;
-    void minimise(QWidget& window) override;
-    void loadForm(FormId id) override;
-    void showForm(FormId id) override;
-    void unloadForm(FormId id) override;
-    void endProgram(int exitCode) override;
-    bool previousInstanceRunning() override;
-    std::int32_t cameraSubArea(std::int32_t mode) override;
-    QString fetchPage(const QString& url, const FetchSettings& settings) override;
-
     // Log lines in the form the tests compare against.
-    static QString Message(const QString& text);
-    static QString Message(const QString& text, const QString& title);
+    static QString Message(const QString& text) {
+        return QStringLiteral("ShowMessage(\"%1\")").arg(text);
+    }
+    static QString Message(const QString& text, const QString& title) {
+        return QStringLiteral("ShowMessage(\"%1\", \"%2\")").arg(text, title);
+    }
+
+    void showMessage(const QString& text, const std::optional<QString>& title) override {
+        log << (title ? Message(text, *title) : Message(text));
+        if (onShowMessage)
+            onShowMessage(text);
+    }
+    void reportRuntimeError(const QString& report) override {
+        log << QStringLiteral("ErrorReport(\"%1\")").arg(report);
+    }
+    void openLink(const QString& url) override { log << QStringLiteral("OpenLink(%1)").arg(url); }
+    void loadProgramIcon(QWidget& window) override {
+        log << QStringLiteral("LoadProgramIcon(%1)").arg(window.objectName());
+        if (iconFails)
+            throw PlatformError(QStringLiteral("no icon"), PlatformError::Severity::EndsProgram);
+    }
+    void setCaption(QWidget& window, const QString& caption) override {
+        log << QStringLiteral("SetCaption(%1, \"%2\")").arg(window.objectName(), caption);
+        window.setWindowTitle(caption);
+    }
+    void setText(QWidget& control, const QString& text) override {
+        log << QStringLiteral("SetText(%1, \"%2\")").arg(control.objectName(), text);
+        ApplyText(control, text);
+    }
+    void minimise(QWidget& window) override {
+        log << QStringLiteral("Minimise(%1)").arg(window.objectName());
+        window.setWindowState(window.windowState() | Qt::WindowMinimized);
+    }
+    void loadForm(FormId id) override {
+        log << QStringLiteral("LoadForm(%1)").arg(FormName(id));
+        if (onLoadForm)
+            onLoadForm(id);
+    }
+    void showForm(FormId id) override {
+        log << QStringLiteral("ShowForm(%1)").arg(FormName(id));
+        if (onShowForm)
+            onShowForm(id);
+    }
+    void unloadForm(FormId id) override {
+        log << QStringLiteral("UnloadForm(%1)").arg(FormName(id));
+        if (onUnloadForm)
+            onUnloadForm(id);
+    }
+    void endProgram(int exitCode) override {
+        log << QStringLiteral("EndProgram(%1)").arg(exitCode);
+    }
+    bool previousInstanceRunning() override {
+        log << QStringLiteral("PreviousInstanceRunning()");
+        return anotherInstance;
+    }
+    std::int32_t cameraSubArea(std::int32_t mode) override {
+        log << QStringLiteral("CameraSubArea(%1)").arg(mode);
+        if (captureFails)
+            throw PlatformError(QStringLiteral("no capture library"),
+                                PlatformError::Severity::StopsHandler);
+        return 0;
+    }
+    // Logged as the step the transfer control takes.
+    QString httpGet(const QString& url, const FetchSettings& settings) override {
+        log << QStringLiteral("FetchPage(%1)").arg(url);
+        lastFetchSettings = settings;
+        if (fetchAnswers.isEmpty())
+            throw PlatformError(QStringLiteral("fetch failed"),
+                                PlatformError::Severity::StopsHandler);
+        return fetchAnswers.takeFirst();
+    }
 };
 
 } // namespace quobel::testing

@@ -1,5 +1,5 @@
-#include "platform/fetch_failure.h"
 #include "platform/fetch_text.h"
+#include "platform/page_fetcher.h"
 
 #include <QTest>
 

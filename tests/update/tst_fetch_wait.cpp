@@ -1,5 +1,5 @@
 #include "http_test_server.h"
-#include "platform/page_fetcher.h"
+#include "real_fetch_platform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,6 +15,8 @@
 #include <functional>
 
 using namespace quobel;
+using quobel::testing::Fetch;
+using quobel::testing::FetchOutcome;
 using quobel::testing::HttpTestServer;
 using namespace std::chrono_literals;
 
@@ -111,7 +113,7 @@ void FetchWaitTest::screenStaysAliveDuringTheWait() {
     const int paintsBefore = window_->paints;
 
     PageFetcher fetcher;
-    QVERIFY(!fetcher.fetch(server.url(), WithTimeout(400ms)).completed);
+    QVERIFY(!Fetch(fetcher, server.url(), WithTimeout(400ms)).completed);
 
     QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
     QVERIFY2(window_->paints - paintsBefore >= 3,
@@ -143,7 +145,7 @@ void FetchWaitTest::inputDuringTheWaitIsDropped() {
     server.setDefault(HttpTestServer::Silence());
     QTimer::singleShot(100ms, window_.get(), [&] { input(*window_); });
     PageFetcher fetcher;
-    QVERIFY(!fetcher.fetch(server.url(), WithTimeout(300ms)).completed);
+    QVERIFY(!Fetch(fetcher, server.url(), WithTimeout(300ms)).completed);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QCOMPARE(window_->clicks + window_->shortcuts, 0);
@@ -160,7 +162,7 @@ void FetchWaitTest::inputQueuedAsTheAnswerArrivesIsDropped() {
     server.setDefault(HttpTestServer::Answer(200, "OK", "fine"));
     server.onRequest = [&] { PostClick(window_->button); };
     PageFetcher fetcher;
-    QVERIFY(fetcher.fetch(server.url(), WithTimeout(3s)).completed);
+    QVERIFY(Fetch(fetcher, server.url(), WithTimeout(3s)).completed);
     QCoreApplication::processEvents();
     QCOMPARE(window_->clicks, 0);
 }
@@ -175,7 +177,7 @@ void FetchWaitTest::closingTheWindowWaitsForTheAnswer() {
     server.setDefault(HttpTestServer::Silence());
     QTimer::singleShot(100ms, window_.get(), closeAsTheUser);
     PageFetcher fetcher;
-    QVERIFY(!fetcher.fetch(server.url(), WithTimeout(300ms)).completed);
+    QVERIFY(!Fetch(fetcher, server.url(), WithTimeout(300ms)).completed);
     QVERIFY(window_->isVisible());
 
     closeAsTheUser();

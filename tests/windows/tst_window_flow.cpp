@@ -5,7 +5,7 @@
 #include "app/form_factories.h"
 #include "app/start_window.h"
 #include "log_lines.h"
-#include "platform/form_registry.h"
+#include "platform/forms.h"
 #include "platform/run_handler.h"
 #include "window_fixtures.h"
 
@@ -42,6 +42,7 @@ private slots:
     void userClosingTheLastWindowEndsTheProgram_data();
     void userClosingTheLastWindowEndsTheProgram();
     void programsOwnUnloadIsNotAUserClose();
+    void unregisteredWindowFailsClearly();
 
 private:
     template <typename Window> Window* Loaded(FormId id) {
@@ -232,6 +233,19 @@ void WindowFlowTest::programsOwnUnloadIsNotAUserClose() {
     // Closing from the program's side is not the user leaving either.
     registry_->loaded(FormId::Form5)->close();
     QCOMPARE(lastClosed_->count(), 0);
+}
+
+// A window the registry cannot make is the program's own fault: reported and
+// the program ends, in every kind of build.
+void WindowFlowTest::unregisteredWindowFailsClearly() {
+    FormRegistry empty;
+    RunHandler([&] { empty.load(FormId::Form5); });
+    QCOMPARE(recorder_->log.size(), 2);
+    QVERIFY2(recorder_->log[0].startsWith(QStringLiteral("ErrorReport(\"程序内部错误：")) &&
+                 recorder_->log[0].contains(QLatin1String("Form5")),
+             qPrintable(recorder_->log[0]));
+    QCOMPARE(recorder_->log[1], QStringLiteral("EndProgram(1)"));
+    QVERIFY(!empty.anyLoaded());
 }
 
 QTEST_MAIN(WindowFlowTest)

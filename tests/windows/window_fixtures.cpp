@@ -7,9 +7,6 @@
 
 #include <QApplication>
 
-#include <functional>
-#include <map>
-
 namespace quobel::testing {
 
 QStringList VisibleForms() {
@@ -37,15 +34,15 @@ std::unique_ptr<Form> MakeWindow(FormId id) {
 
 namespace {
 
-template <typename Window> using HandlerTable = std::map<QString, void (Window::*)()>;
-
-template <typename Window>
-bool RunFrom(Window& window, const HandlerTable<Window>& table, const QString& name) {
-    const auto it = table.find(name);
-    if (it == table.end())
-        return false;
-    RunHandler([&] { (window.*(it->second))(); });
-    return true;
+// Runs the handler the window's own table gives the control, directly.
+template <typename Window> bool RunFrom(Window& window, const QString& handler) {
+    for (const auto& [control, run] : Window::handlers()) {
+        if (control.toString() + QLatin1String("_Click") == handler) {
+            RunHandler([&window, run = run] { (window.*run)(); });
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -55,39 +52,12 @@ bool RunNamedHandler(Form& form, const QString& handler) {
         RunHandler([&] { form.Form_Load(); });
         return true;
     }
-    if (auto* start = qobject_cast<StartWindow*>(&form)) {
-        static const HandlerTable<StartWindow> table{
-            {"Command1_Click", &StartWindow::Command1_Click},
-            {"Command2_Click", &StartWindow::Command2_Click},
-            {"Command3_Click", &StartWindow::Command3_Click},
-            {"Command4_Click", &StartWindow::Command4_Click},
-        };
-        return RunFrom(*start, table, handler);
-    }
-    if (auto* confirm = qobject_cast<ConfirmationWindow*>(&form)) {
-        static const HandlerTable<ConfirmationWindow> table{
-            {"Command1_Click", &ConfirmationWindow::Command1_Click},
-            {"Command2_Click", &ConfirmationWindow::Command2_Click},
-        };
-        return RunFrom(*confirm, table, handler);
-    }
-    if (auto* chat = qobject_cast<ChatWindow*>(&form)) {
-        static const HandlerTable<ChatWindow> table{
-            {"Command1_Click", &ChatWindow::Command1_Click},
-            {"Command2_Click", &ChatWindow::Command2_Click},
-            {"Command3_Click", &ChatWindow::Command3_Click},
-            {"Command4_Click", &ChatWindow::Command4_Click},
-            {"Command5_Click", &ChatWindow::Command5_Click},
-            {"Command6_Click", &ChatWindow::Command6_Click},
-            {"Command7_Click", &ChatWindow::Command7_Click},
-            {"Command8_Click", &ChatWindow::Command8_Click},
-            {"Command9_Click", &ChatWindow::Command9_Click},
-            {"Command10_Click", &ChatWindow::Command10_Click},
-            {"Command11_Click", &ChatWindow::Command11_Click},
-            {"qory_Click", &ChatWindow::qory_Click},
-        };
-        return RunFrom(*chat, table, handler);
-    }
+    if (auto* start = qobject_cast<StartWindow*>(&form))
+        return RunFrom(*start, handler);
+    if (auto* confirm = qobject_cast<ConfirmationWindow*>(&form))
+        return RunFrom(*confirm, handler);
+    if (auto* chat = qobject_cast<ChatWindow*>(&form))
+        return RunFrom(*chat, handler);
     return false;
 }
 
