@@ -3,7 +3,7 @@
 
 #include "CameraDll/window_pick.h"
 
-#if defined(CAMERA_WITH_XCB)
+#if defined(QUOBEL_CAPTURE_UNIX_BACKENDS)
 
 #include <QGuiApplication>
 
