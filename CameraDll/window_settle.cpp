@@ -1,6 +1,6 @@
 #include "CameraDll/window_settle.h"
 
-#include "CameraDll/input_drop.h"
+#include "platform/input_drop.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -31,7 +31,7 @@ template <typename Done> void ProcessEventsUntil(QDeadlineTimer deadline, Done d
 MinimisedWindowsAway::MinimisedWindowsAway(std::chrono::milliseconds limit) {
     if (MinimisedButShown().empty())
         return;
-    const InputDrop drop;
+    const quobel::InputDrop drop;
     if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         ProcessEventsUntil(QDeadlineTimer(limit), [] { return MinimisedButShown().empty(); });
     for (QWindow* window : MinimisedButShown()) {

@@ -1,9 +1,8 @@
 #include "platform/page_fetcher.h"
 
 #include "platform/fetch_text.h"
+#include "platform/input_drop.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -18,61 +17,6 @@ namespace {
 // How much Qt may hold for us between two reads. Without a limit the
 // network thread buffers whatever arrives, bound or no bound.
 constexpr qint64 kReadBufferBytes = 64 * 1024;
-
-// Drops user input for as long as it is installed. QEventLoop's
-// ExcludeUserInputEvents only postpones input, so clicks made during the wait
-// would still run once it ends.
-class InputBlocker : public QObject {
-public:
-    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
-    ~InputBlocker() override {
-        // Input that reached the queue while the answer came in is dropped
-        // too, not handed to the windows a moment after the wait.
-        QCoreApplication::processEvents();
-        QCoreApplication::instance()->removeEventFilter(this);
-    }
-    InputBlocker(const InputBlocker&) = delete;
-    InputBlocker& operator=(const InputBlocker&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-        case QEvent::InputMethod:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::TouchCancel:
-        case QEvent::TabletPress:
-        case QEvent::TabletMove:
-        case QEvent::TabletRelease:
-        case QEvent::NativeGesture:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            return true;
-        case QEvent::Close:
-            // A close asked for by the window system waits for the answer
-            // too: ignoring it leaves the window up and the request unharmed.
-            if (event->spontaneous()) {
-                event->ignore();
-                return true;
-            }
-            return false;
-        default:
-            return QObject::eventFilter(watched, event);
-        }
-    }
-};
 
 // What happened to one request, beyond what the reply itself says.
 struct Transfer {
@@ -182,7 +126,7 @@ Transfer Await(QNetworkReply& reply, const FetchSettings& settings) {
     });
 
     {
-        InputBlocker blocker;
+        const InputDrop drop;
         deadline.start(settings.timeout);
         if (!reply.isFinished())
             loop.exec();

@@ -3,7 +3,7 @@
 #include "CameraDll/capture_log.h"
 #include "CameraDll/grab/layout_split.h"
 #include "CameraDll/grab/portal_request.h"
-#include "CameraDll/input_drop.h"
+#include "platform/input_drop.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,7 +50,7 @@ GrabOutcome PortalGrabber::grab() {
     {
         // The host stays painted while the portal takes its time, but a
         // second capture started meanwhile would only get in the way.
-        const InputDrop drop;
+        const quobel::InputDrop drop;
         answer = RequestPortalScreenshot(bus_, timeout_);
     }
     qCDebug(lcCapture, "portal answered after %lld ms", static_cast<long long>(clock.elapsed()));
