@@ -575,6 +575,30 @@ def walk(node, depth=0):
 
 # --- running a scenario --------------------------------------------------------
 
+def run_guarded(timeout, play):
+    """Plays a scenario and says whether it passed. An alarm shortly before
+    the outer time-out turns a hang into a failure with a traceback, which
+    says where it hung; being killed from outside would say nothing."""
+    def hung(signum, frame):
+        raise Failure(f"scenario did not finish within {timeout} s")
+
+    signal.signal(signal.SIGALRM, hung)
+    signal.signal(signal.SIGTERM, lambda s, f: (_ for _ in ()).throw(Failure("terminated")))
+    signal.alarm(max(int(timeout) - 10, 10))
+    try:
+        play()
+        return True
+    except Failure as error:
+        log(f"FAILED: {error}")
+        traceback.print_exc()
+    except Exception:
+        log("FAILED with an error in the test itself")
+        traceback.print_exc()
+    finally:
+        signal.alarm(0)
+    return False
+
+
 def main(scenarios, description):
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--program", required=True, help="the executable under test")
@@ -594,33 +618,19 @@ def main(scenarios, description):
     workdir = tempfile.mkdtemp(prefix=f"quobel-e2e-{args.scenario}-")
     log(f"scenario {args.scenario}, work folder {workdir}")
 
-    def hung(signum, frame):
-        raise Failure(f"scenario did not finish within {args.timeout} s")
-
-    signal.signal(signal.SIGALRM, hung)
-    signal.signal(signal.SIGTERM, lambda s, f: (_ for _ in ()).throw(Failure("terminated")))
-    signal.alarm(max(int(args.timeout) - 10, 10))
-    failed = True
-    try:
+    def play():
         with Session(workdir) as session:
             session.output_dir = args.output_dir and os.path.abspath(args.output_dir)
             scenarios[args.scenario](session, os.path.abspath(args.program), links)
-        failed = False
-    except Failure as error:
-        log(f"FAILED: {error}")
-        traceback.print_exc()
-    except Exception:
-        log("FAILED with an error in the test itself")
-        traceback.print_exc()
-    finally:
-        signal.alarm(0)
-        if args.keep or failed:
-            log(f"work folder kept: {workdir}")
-        else:
-            shutil.rmtree(workdir, ignore_errors=True)
-    if not failed:
+
+    passed = run_guarded(args.timeout, play)
+    if args.keep or not passed:
+        log(f"work folder kept: {workdir}")
+    else:
+        shutil.rmtree(workdir, ignore_errors=True)
+    if passed:
         log("PASSED")
-    sys.exit(1 if failed else 0)
+    sys.exit(0 if passed else 1)
 
 
 def _run_outer(args):

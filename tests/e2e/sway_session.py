@@ -20,15 +20,13 @@ import json
 import os
 import select
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
 import time
-import traceback
 
 import harness
-from harness import Failure, check, dump_file, log, run_tool, stop_process, wait_until
+from harness import check, dump_file, log, run_tool, stop_process, wait_until
 
 _INNER_MARK = "QUOBEL_SWAY_INNER"
 NOBODY = 65534
@@ -386,28 +384,13 @@ def _run_outer(args, scenarios):
 
 
 def _run_inner(args, scenarios):
-    workdir = args.world
-
-    def hung(signum, frame):
-        raise Failure(f"scenario did not finish within {args.timeout} s")
-
-    signal.signal(signal.SIGALRM, hung)
-    signal.signal(signal.SIGTERM, lambda s, f: (_ for _ in ()).throw(Failure("terminated")))
-    signal.alarm(max(int(args.timeout) - 10, 10))
     scenario = scenarios[args.scenario]
-    failed = True
-    try:
-        with SwaySession(workdir, args.tools, scenario.portals, scenario.outputs) as session:
+
+    def play():
+        with SwaySession(args.world, args.tools, scenario.portals, scenario.outputs) as session:
             scenario.run(session, os.path.abspath(args.program))
-        failed = False
-    except Failure as error:
-        log(f"FAILED: {error}")
-        traceback.print_exc()
-    except Exception:
-        log("FAILED with an error in the test itself")
-        traceback.print_exc()
-    finally:
-        signal.alarm(0)
-    if not failed:
+
+    passed = harness.run_guarded(args.timeout, play)
+    if passed:
         log("PASSED")
-    return 1 if failed else 0
+    return 0 if passed else 1
