@@ -26,7 +26,7 @@ import tempfile
 import time
 
 import harness
-from harness import check, dump_file, log, run_tool, stop_process, wait_until
+from harness import check, log, run_tool, wait_until
 
 _INNER_MARK = "QUOBEL_SWAY_INNER"
 NOBODY = 65534
@@ -48,25 +48,19 @@ def layout_size(outputs):
     return tuple(max(extent(o)[i] for o in outputs) for i in (0, 1))
 
 
-class SwayDesktop:
+class SwayDesktop(harness.Desktop):
     """A headless sway with its outputs, wallpapers, accessibility bus and
-    virtual pointer; optionally pipewire and the desktop portals."""
+    virtual pointer; optionally pipewire and the desktop portals. Processes
+    are started, stopped and their logs shown as on the X11 desktop."""
 
     def __init__(self, workdir, tools, portals, outputs):
-        self.workdir = workdir
+        super().__init__(workdir)
         self.tools = tools
         self.portals = portals
         self.outputs_made = outputs
-        self.env = None
-        self._processes = []
 
     def _start(self, name, argv, env=None, **kwargs):
-        logfile = open(os.path.join(self.workdir, f"{name}.log"), "wb")
-        process = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=logfile,
-                                   stderr=subprocess.STDOUT, env=env or self.env, **kwargs)
-        logfile.close()
-        self._processes.append((name, process))
-        return process
+        return super()._start(name, argv, env=env or self.env, **kwargs)
 
     def start(self):
         runtime = os.path.join(self.workdir, "runtime")
@@ -216,14 +210,6 @@ class SwayDesktop:
         self._pointer.stdin.flush()
         self._pointer_answer("ok")
 
-    def stop(self):
-        for name, process in reversed(self._processes):
-            stop_process(process, name)
-        self._processes.clear()
-
-    def tail_logs(self):
-        for name, _ in self._processes:
-            dump_file(os.path.join(self.workdir, f"{name}.log"), name)
 
 
 def windows(tree, pid=None):
