@@ -20,8 +20,12 @@ QUOBEL_PACKAGES=(
     clang-format
     # making the Debian package and checking it and its desktop metadata
     dpkg-dev file lintian desktop-file-utils appstream appstream-compose
-    # the Windows compile check: MinGW-w64 cross compiler and windres
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    # the Windows program: Qt built from Debian's source of the installed Qt
+    # (tools/windows-qt.sh) with the MinGW-w64 cross compiler, and its tests
+    # under Wine with the X libraries Wine loads
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev xz-utils patch
+    wine wine64 fonts-wine libxcursor1 libxi6 libxrandr2 libxrender1 libxinerama1
+    libxcomposite1 libxfixes3 libxxf86vm1
 )
 
 quobel_missing_packages() {
@@ -33,18 +37,46 @@ quobel_missing_packages() {
     [ "${#missing[@]}" -eq 0 ] || printf '%s\n' "${missing[@]}"
 }
 
+# The Windows Qt is built from Debian's source package of the installed Qt,
+# which apt-get source finds through deb-src entries beside the deb ones.
+QUOBEL_DEB_SRC=/etc/apt/sources.list.d/quobel-deb-src
+
+quobel_has_deb_src() {
+    apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base$'
+}
+
+# Writes deb-src entries for the archives of the deb entries, in each of
+# apt's two formats.
+quobel_add_deb_src() {
+    local file
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] && [ "$file" != "$QUOBEL_DEB_SRC.sources" ] || continue
+        sed 's/^Types:.*\bdeb\b.*/Types: deb-src/' "$file"
+        echo
+    done | "${sudo[@]}" tee "$QUOBEL_DEB_SRC.sources" >/dev/null
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+        sed -n 's/^deb /deb-src /p' | "${sudo[@]}" tee "$QUOBEL_DEB_SRC.list" >/dev/null
+}
+
 quobel_install_packages() {
     local missing
     mapfile -t missing < <(quobel_missing_packages)
-    [ "${#missing[@]}" -gt 0 ] || return 0
+    local need_src=0
+    quobel_has_deb_src || need_src=1
+    [ "${#missing[@]}" -gt 0 ] || [ "$need_src" -eq 1 ] || return 0
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
+    if [ "$need_src" -eq 1 ]; then
+        echo "Adding deb-src entries: $QUOBEL_DEB_SRC.sources, .list"
+        quobel_add_deb_src
+    fi
     export DEBIAN_FRONTEND=noninteractive
     # Another apt run (an unattended upgrade, a second checkout's set-up) may
     # hold the package lock for a while; wait for it rather than fail.
     local wait=(-o DPkg::Lock::Timeout=600)
     "${sudo[@]}" apt-get "${wait[@]}" update -qq
+    [ "${#missing[@]}" -gt 0 ] || return 0
+    echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get "${wait[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
