@@ -1,7 +1,7 @@
 #include "platform/page_fetcher.h"
 
+#include "common/input_drop.h"
 #include "platform/fetch_text.h"
-#include "platform/input_drop.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

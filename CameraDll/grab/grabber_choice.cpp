@@ -1,6 +1,7 @@
 #include "CameraDll/grab/grabber_choice.h"
 
 #include "CameraDll/capture_log.h"
+#include "CameraDll/desktop/platform_kind.h"
 #include "CameraDll/grab/qt_grabber.h"
 
 #if defined(QUOBEL_CAPTURE_UNIX_BACKENDS)
@@ -36,8 +37,7 @@ GrabberKind ChooseGrabberKind(const QString& forced, const QString& platform,
                   kBackendVariable, qPrintable(forced));
     }
     // XWayland shows X11 clients a black screen where Wayland clients are.
-    if (platform.startsWith(QLatin1String("wayland")) ||
-        (platform == QLatin1String("xcb") && waylandDisplaySet))
+    if (IsWaylandPlatform(platform) || (platform == QLatin1String("xcb") && waylandDisplaySet))
         return screencopyOffered() ? GrabberKind::Screencopy : GrabberKind::Portal;
     if (platform == QLatin1String("xcb"))
         return GrabberKind::X11;

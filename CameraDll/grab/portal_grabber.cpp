@@ -1,9 +1,9 @@
 #include "CameraDll/grab/portal_grabber.h"
 
 #include "CameraDll/capture_log.h"
-#include "CameraDll/grab/layout_split.h"
+#include "CameraDll/geometry/layout_split.h"
 #include "CameraDll/grab/portal_request.h"
-#include "platform/input_drop.h"
+#include "common/input_drop.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -82,27 +82,25 @@ GrabOutcome PortalGrabber::grab() {
                                    answer.file + QStringLiteral(": ") + reader.errorString());
 
     const QList<QScreen*> screens = QGuiApplication::screens();
-    std::vector<QRect> geometries;
+    std::vector<ScreenPlace> places;
     for (QScreen* screen : screens)
-        geometries.push_back(screen->geometry());
-    const std::vector<QRect> parts = SplitLayout(picture.size(), geometries);
+        places.push_back({screen->geometry(), screen->devicePixelRatio()});
+    const std::vector<QRect> parts = SplitLayout(picture.size(), places);
     GrabOutcome outcome;
     for (qsizetype i = 0; i < screens.size(); ++i) {
         const QRect& part = parts[std::size_t(i)];
         if (part.isEmpty())
             continue;
-        QScreen* screen = screens[i];
-        const qreal scale = screen->devicePixelRatio();
-        const QSize device = DeviceSize(geometries[std::size_t(i)].size(), scale);
+        const ScreenPlace& place = places[std::size_t(i)];
+        const QSize device = DeviceSize(place.geometry.size(), place.scale);
         // One screen at its own scale is the whole picture: no copy.
         QImage image = part == picture.rect() ? picture : picture.copy(part);
         if (image.size() != device)
             image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         // Opaque pixels without alpha draw fastest; in place, no second buffer.
         image.convertTo(QImage::Format_RGB32);
-        image.setDevicePixelRatio(scale);
-        outcome.shots.push_back(
-            {geometries[std::size_t(i)], QPixmap::fromImage(std::move(image)), screen});
+        image.setDevicePixelRatio(place.scale);
+        outcome.shots.push_back({place.geometry, QPixmap::fromImage(std::move(image)), screens[i]});
     }
     if (outcome.shots.empty())
         return GrabOutcome::failed(GrabFailure::NoScreen,

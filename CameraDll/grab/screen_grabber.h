@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CameraDll/device_crop.h"
+#include "CameraDll/grab/screen_shot.h"
 
 #include <QString>
 

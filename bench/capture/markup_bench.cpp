@@ -9,8 +9,8 @@
 //
 // Prints "name median-ms worst-ms" lines.
 
-#include "CameraDll/capture_overlay.h"
-#include "CameraDll/capture_session.h"
+#include "CameraDll/ui/capture_overlay.h"
+#include "CameraDll/ui/capture_view.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -86,36 +86,36 @@ void PaintNow(QWidget* overlay) {
     QCoreApplication::sendPostedEvents(overlay->window(), QEvent::UpdateRequest);
 }
 
-void Drag(CaptureSession& session, QPointF from, QPointF to, int steps) {
-    session.pointerPressed(from, Qt::LeftButton);
+void Drag(CaptureView& session, QPointF from, QPointF to, int steps) {
+    session.model().pointerPressed(from, Qt::LeftButton);
     for (int i = 1; i <= steps; ++i)
-        session.pointerMoved(from + (to - from) * i / steps);
-    session.pointerReleased(to, Qt::LeftButton);
+        session.model().pointerMoved(from + (to - from) * i / steps);
+    session.model().pointerReleased(to, Qt::LeftButton);
 }
 
-void AddMarks(CaptureSession& session) {
+void AddMarks(CaptureView& session) {
     QRandomGenerator random(20240131);
     const Tool tools[] = {Tool::Rectangle, Tool::Ellipse, Tool::Arrow,
                           Tool::Pen,       Tool::Text,    Tool::Mosaic};
     for (int i = 0; i < kMarks; ++i) {
         const Tool tool = tools[i % 6];
-        session.chooseTool(tool);
+        session.model().chooseTool(tool);
         const QPointF from(random.bounded(100, 3500), random.bounded(100, 1900));
         const QPointF to = from + QPointF(random.bounded(40, 300), random.bounded(40, 200));
         if (tool == Tool::Text) {
-            session.pointerPressed(from, Qt::LeftButton);
-            session.pointerReleased(from, Qt::LeftButton);
+            session.model().pointerPressed(from, Qt::LeftButton);
+            session.model().pointerReleased(from, Qt::LeftButton);
             for (const QChar c : QStringLiteral("标注 %1").arg(i)) {
                 QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-                session.keyPressed(key);
+                session.model().keyPressed(key);
             }
             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            session.keyPressed(enter);
+            session.model().keyPressed(enter);
         } else {
             Drag(session, from, to, tool == Tool::Pen ? 30 : 3);
         }
     }
-    session.chooseTool(Tool::None);
+    session.model().chooseTool(Tool::None);
 }
 
 } // namespace
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     CaptureServices services;
     services.askSavePath = [](QWidget*, const QString&) { return QString(); };
     services.reportSaveFailure = [](QWidget*, const QString&) {};
-    CaptureSession session({Desktop()}, services, *QGuiApplication::clipboard());
+    CaptureView session({Desktop()}, services, *QGuiApplication::clipboard());
     session.show();
     QWidget* overlay = session.overlays().front().get();
     if (!QTest::qWaitForWindowExposed(overlay)) {
@@ -147,9 +147,9 @@ int main(int argc, char** argv) {
     AddMarks(session);
     PaintNow(overlay);
     QCoreApplication::processEvents();
-    if (session.markup().history().marks().size() != kMarks) {
+    if (session.model().markup().history().marks().size() != kMarks) {
         std::fprintf(stderr, "markup_bench: %zu marks, not %d\n",
-                     session.markup().history().marks().size(), kMarks);
+                     session.model().markup().history().marks().size(), kMarks);
         return 1;
     }
 
@@ -157,17 +157,17 @@ int main(int argc, char** argv) {
     overlay->installEventFilter(&counter);
     // A rectangle drawn across a quarter of the screen, one frame per move.
     Stats drawing;
-    session.chooseTool(Tool::Rectangle);
-    session.pointerPressed(QPointF(500, 400), Qt::LeftButton);
+    session.model().chooseTool(Tool::Rectangle);
+    session.model().pointerPressed(QPointF(500, 400), Qt::LeftButton);
     PaintNow(overlay);
     for (int i = 1; i <= frames; ++i) {
         QElapsedTimer clock;
         clock.start();
-        session.pointerMoved(QPointF(500 + i * 12, 400 + i * 7));
+        session.model().pointerMoved(QPointF(500 + i * 12, 400 + i * 7));
         PaintNow(overlay);
         drawing.ms.push_back(Ms(clock));
     }
-    session.pointerReleased(QPointF(500 + frames * 12, 400 + frames * 7), Qt::LeftButton);
+    session.model().pointerReleased(QPointF(500 + frames * 12, 400 + frames * 7), Qt::LeftButton);
     drawing.print("frame-drawing-a-mark");
     if (counter.paints < frames)
         std::fprintf(stderr, "markup_bench: %d paints for %d frames\n", counter.paints, frames);
@@ -175,16 +175,16 @@ int main(int argc, char** argv) {
 
     // The selection's corner dragged: every move repaints the whole overlay.
     Stats adjusting;
-    session.chooseTool(Tool::None);
-    session.pointerPressed(QPointF(3839, 2159), Qt::LeftButton);
+    session.model().chooseTool(Tool::None);
+    session.model().pointerPressed(QPointF(3839, 2159), Qt::LeftButton);
     for (int i = 1; i <= frames; ++i) {
         QElapsedTimer clock;
         clock.start();
-        session.pointerMoved(QPointF(3839 - i * 5, 2159 - i * 3));
+        session.model().pointerMoved(QPointF(3839 - i * 5, 2159 - i * 3));
         PaintNow(overlay);
         adjusting.ms.push_back(Ms(clock));
     }
-    session.pointerReleased(QPointF(3839, 2159), Qt::LeftButton);
+    session.model().pointerReleased(QPointF(3839, 2159), Qt::LeftButton);
     PaintNow(overlay);
     adjusting.print("frame-adjusting-the-selection");
     if (counter.paints < frames)
@@ -205,33 +205,33 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer clock;
         clock.start();
-        session.undo();
+        session.model().undo();
         undo.ms.push_back(Ms(clock));
-        session.redo();
+        session.model().redo();
     }
     undo.print("undo-redrawing-200-marks");
 
     // A part of the screen is copied out of the picture.
-    session.pointerPressed(QPointF(3839, 2159), Qt::LeftButton);
-    session.pointerMoved(QPointF(2999, 1799));
-    session.pointerReleased(QPointF(2999, 1799), Qt::LeftButton);
+    session.model().pointerPressed(QPointF(3839, 2159), Qt::LeftButton);
+    session.model().pointerMoved(QPointF(2999, 1799));
+    session.model().pointerReleased(QPointF(2999, 1799), Qt::LeftButton);
     Stats part;
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer clock;
         clock.start();
-        const QImage image = session.selectedImage();
+        const QImage image = session.model().selectedImage();
         part.ms.push_back(Ms(clock));
     }
     part.print("copy-of-a-3000x1800-selection");
-    session.pointerPressed(QPointF(2999, 1799), Qt::LeftButton);
-    session.pointerMoved(QPointF(3839, 2159));
-    session.pointerReleased(QPointF(3839, 2159), Qt::LeftButton);
+    session.model().pointerPressed(QPointF(2999, 1799), Qt::LeftButton);
+    session.model().pointerMoved(QPointF(3839, 2159));
+    session.model().pointerReleased(QPointF(3839, 2159), Qt::LeftButton);
 
     // Enter with the whole screen selected.
     QElapsedTimer clock;
     clock.start();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    session.keyPressed(enter);
+    session.model().keyPressed(enter);
     const double filled = Ms(clock);
     if (QGuiApplication::clipboard()->image().size() != kScreen.size()) {
         std::fprintf(stderr, "markup_bench: the clipboard holds no full-screen image\n");

@@ -1,10 +1,11 @@
 // The marking up, the keys, the magnifier and the window pick, driven through
 // the overlay the way a person drives them.
 
-#include "CameraDll/capture_overlay.h"
-#include "CameraDll/capture_session.h"
-#include "CameraDll/capture_toolbar.h"
-#include "CameraDll/loupe.h"
+#include "CameraDll/geometry/loupe_placement.h"
+#include "CameraDll/session/capture_outcome.h"
+#include "CameraDll/ui/capture_overlay.h"
+#include "CameraDll/ui/capture_toolbar.h"
+#include "CameraDll/ui/capture_view.h"
 #include "tests/capture/session_fakes.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ void Click(CaptureOverlay* overlay, const QString& name) {
 
 struct Capture {
     FakeServices fake;
-    CaptureSession session;
+    CaptureView session;
     CaptureOverlay* overlay;
 
     explicit Capture(qreal scale = 1, std::vector<StackedWindow> windows = {})
@@ -120,29 +121,29 @@ void CaptureMarkingTest::toolbarNamesAndDefaults() {
     QVERIFY(Button(capture.overlay, QStringLiteral("中"))->isChecked());
     QVERIFY(!Button(capture.overlay, QStringLiteral("撤销"))->isEnabled());
     QVERIFY(!Button(capture.overlay, QStringLiteral("重做"))->isEnabled());
-    QCOMPARE(capture.session.markup().colour(), QColor(0xFF, 0, 0));
-    QCOMPARE(capture.session.markup().width(), 4.0);
+    QCOMPARE(capture.session.model().markup().colour(), QColor(0xFF, 0, 0));
+    QCOMPARE(capture.session.model().markup().width(), 4.0);
 
     // One tool at a time; clicking the active one again puts it away.
     Click(capture.overlay, QStringLiteral("椭圆"));
     Click(capture.overlay, QStringLiteral("画笔"));
-    QCOMPARE(capture.session.markup().tool(), Tool::Pen);
+    QCOMPARE(capture.session.model().markup().tool(), Tool::Pen);
     QVERIFY(!Button(capture.overlay, QStringLiteral("椭圆"))->isChecked());
     Click(capture.overlay, QStringLiteral("画笔"));
-    QCOMPARE(capture.session.markup().tool(), Tool::None);
+    QCOMPARE(capture.session.model().markup().tool(), Tool::None);
     QVERIFY(!Button(capture.overlay, QStringLiteral("画笔"))->isChecked());
     Click(capture.overlay, QStringLiteral("蓝色"));
     Click(capture.overlay, QStringLiteral("蓝色")); // a second click keeps it
     Click(capture.overlay, QStringLiteral("粗"));
-    QCOMPARE(capture.session.markup().colour(), QColor(0x00, 0x66, 0xFF));
-    QCOMPARE(capture.session.markup().width(), 8.0);
+    QCOMPARE(capture.session.model().markup().colour(), QColor(0x00, 0x66, 0xFF));
+    QCOMPARE(capture.session.model().markup().width(), 8.0);
     QVERIFY(Button(capture.overlay, QStringLiteral("蓝色"))->isChecked());
     QVERIFY(!Button(capture.overlay, QStringLiteral("红色"))->isChecked());
     // A screen reader toggles instead of clicking.
     Button(capture.overlay, QStringLiteral("马赛克"))->toggle();
-    QCOMPARE(capture.session.markup().tool(), Tool::Mosaic);
+    QCOMPARE(capture.session.model().markup().tool(), Tool::Mosaic);
     Button(capture.overlay, QStringLiteral("马赛克"))->toggle();
-    QCOMPARE(capture.session.markup().tool(), Tool::None);
+    QCOMPARE(capture.session.model().markup().tool(), Tool::None);
     // The keys stay with the overlay.
     QCOMPARE(Button(capture.overlay, QStringLiteral("蓝色"))->focusPolicy(), Qt::NoFocus);
 }
@@ -160,17 +161,17 @@ void CaptureMarkingTest::marksComeOutInTheCopy() {
     Drag(capture.overlay, selection.topLeft(), selection.bottomRight());
     Click(capture.overlay, QStringLiteral("矩形"));
     Drag(capture.overlay, QPoint(60, 50), QPoint(120, 100));
-    QCOMPARE(capture.session.editor().selection(), selection); // drawing does not move it
+    QCOMPARE(capture.session.model().editor().selection(), selection); // drawing does not move it
     Click(capture.overlay, QStringLiteral("箭头"));
     Drag(capture.overlay, QPoint(140, 150), QPoint(220, 60));
-    QCOMPARE(capture.session.markup().history().marks().size(), std::size_t(2));
+    QCOMPARE(capture.session.model().markup().history().marks().size(), std::size_t(2));
     capture.key(Qt::Key_Return);
-    QCOMPARE(capture.session.result(), CaptureResult::Finished);
+    QCOMPARE(capture.session.model().result(), CaptureResult::Finished);
 
     const QImage copied =
         QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(copied.size(), selection.size() * scale);
-    const QImage plain = Expected(capture.session.shots(), selection);
+    const QImage plain = Expected(capture.session.model().shots(), selection);
     const auto at = [&](const QImage& image, int x, int y) {
         return image.pixel(static_cast<int>((x - selection.x() + 0.5) * scale),
                            static_cast<int>((y - selection.y() + 0.5) * scale));
@@ -199,7 +200,8 @@ void CaptureMarkingTest::overlayShowsWhatComesOut() {
     const QImage shown = capture.overlay->grab(selection.adjusted(4, 4, -4, -4))
                              .toImage()
                              .convertToFormat(QImage::Format_RGB32);
-    const QImage out = capture.session.selectedImage()
+    const QImage out = capture.session.model()
+                           .selectedImage()
                            .copy(QRect(4, 4, selection.width() - 8, selection.height() - 8))
                            .convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown, out);
@@ -239,11 +241,11 @@ void CaptureMarkingTest::keys() {
     capture.fake.answer = folder_.filePath(QStringLiteral("keys.png"));
     Drag(capture.overlay, QPoint(100, 100), QPoint(149, 139));
     capture.key(key, modifiers);
-    QCOMPARE(capture.session.editor().selection(), selection);
-    QCOMPARE(capture.session.isOver(), result >= 0);
+    QCOMPARE(capture.session.model().editor().selection(), selection);
+    QCOMPARE(capture.session.model().hasEnded(), result >= 0);
     if (result < 0)
         return;
-    QCOMPARE(int(capture.session.result()), result);
+    QCOMPARE(int(capture.session.model().result()), result);
     if (result == int(CaptureResult::Finished))
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(50, 40));
     if (result == int(CaptureResult::Saved))
@@ -255,7 +257,7 @@ void CaptureMarkingTest::undoAndRedoMarksAndSelectionMoves() {
     Drag(capture.overlay, QPoint(100, 100), QPoint(299, 249));
     capture.key(Qt::Key_Right); // before any mark: no step
     const QRect drawn(101, 100, 200, 150);
-    QCOMPARE(capture.session.editor().selection(), drawn);
+    QCOMPARE(capture.session.model().editor().selection(), drawn);
     Click(capture.overlay, QStringLiteral("矩形"));
     Drag(capture.overlay, QPoint(120, 120), QPoint(200, 200));
     QVERIFY(Button(capture.overlay, QStringLiteral("撤销"))->isEnabled());
@@ -265,28 +267,28 @@ void CaptureMarkingTest::undoAndRedoMarksAndSelectionMoves() {
     Click(capture.overlay, QStringLiteral("矩形"));
     Drag(capture.overlay, QPoint(150, 150), QPoint(160, 170));
     const QRect last(112, 120, 200, 151);
-    QCOMPARE(capture.session.editor().selection(), last);
+    QCOMPARE(capture.session.model().editor().selection(), last);
 
     capture.key(Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(capture.session.editor().selection(), QRect(102, 100, 200, 151));
+    QCOMPARE(capture.session.model().editor().selection(), QRect(102, 100, 200, 151));
     capture.key(Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(capture.session.editor().selection(), QRect(102, 100, 200, 150));
+    QCOMPARE(capture.session.model().editor().selection(), QRect(102, 100, 200, 150));
     Click(capture.overlay, QStringLiteral("撤销"));
-    QCOMPARE(capture.session.editor().selection(), drawn);
-    QCOMPARE(capture.session.markup().history().marks().size(), std::size_t(1));
+    QCOMPARE(capture.session.model().editor().selection(), drawn);
+    QCOMPARE(capture.session.model().markup().history().marks().size(), std::size_t(1));
     capture.key(Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(capture.session.markup().history().marks().empty());
+    QVERIFY(capture.session.model().markup().history().marks().empty());
     QVERIFY(!Button(capture.overlay, QStringLiteral("撤销"))->isEnabled());
     capture.key(Qt::Key_Z, Qt::ControlModifier); // nothing left
-    QCOMPARE(capture.session.editor().selection(), drawn);
+    QCOMPARE(capture.session.model().editor().selection(), drawn);
 
     capture.key(Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(capture.session.markup().history().marks().size(), std::size_t(1));
+    QCOMPARE(capture.session.model().markup().history().marks().size(), std::size_t(1));
     capture.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(capture.session.editor().selection(), QRect(102, 100, 200, 150));
+    QCOMPARE(capture.session.model().editor().selection(), QRect(102, 100, 200, 150));
     Click(capture.overlay, QStringLiteral("重做"));
     Click(capture.overlay, QStringLiteral("重做"));
-    QCOMPARE(capture.session.editor().selection(), last);
+    QCOMPARE(capture.session.model().editor().selection(), last);
     QVERIFY(!Button(capture.overlay, QStringLiteral("重做"))->isEnabled());
     // What is copied is the selection as it stands, with the mark.
     capture.key(Qt::Key_Return);
@@ -302,7 +304,7 @@ void CaptureMarkingTest::textThroughTheInputMethod() {
     Click(capture.overlay, QStringLiteral("文字"));
     QVERIFY(!capture.overlay->testAttribute(Qt::WA_InputMethodEnabled));
     QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, QPoint(40, 40));
-    QVERIFY(capture.session.markup().isTyping());
+    QVERIFY(capture.session.model().markup().isTyping());
     QVERIFY(capture.overlay->testAttribute(Qt::WA_InputMethodEnabled));
 
     QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImCursorRectangle);
@@ -320,20 +322,21 @@ void CaptureMarkingTest::textThroughTheInputMethod() {
     QTest::keyClicks(capture.overlay, QStringLiteral("ok"));
     capture.key(Qt::Key_Shift, Qt::ShiftModifier); // alone, before a capital
     QTest::keyClicks(capture.overlay, QStringLiteral("K"));
-    QCOMPARE(capture.session.markup().text()->text(), QStringLiteral("标注okK"));
+    QCOMPARE(capture.session.model().markup().text()->text(), QStringLiteral("标注okK"));
     // Escape ends the text, not the capture; the arrows are the selection's again.
     capture.key(Qt::Key_Escape);
-    QVERIFY(!capture.session.isOver());
-    QVERIFY(!capture.session.markup().isTyping());
+    QVERIFY(!capture.session.model().hasEnded());
+    QVERIFY(!capture.session.model().markup().isTyping());
     QVERIFY(!capture.overlay->testAttribute(Qt::WA_InputMethodEnabled));
-    QCOMPARE(capture.session.markup().history().marks().back().text, QStringLiteral("标注okK"));
+    QCOMPARE(capture.session.model().markup().history().marks().back().text,
+             QStringLiteral("标注okK"));
 
     // Typing again, Ctrl+C ends the text and finishes with it in the copy.
     QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, QPoint(40, 120));
     QTest::keyClicks(capture.overlay, QStringLiteral("X"));
     capture.key(Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(capture.session.result(), CaptureResult::Finished);
-    QCOMPARE(capture.session.markup().history().marks().size(), std::size_t(2));
+    QCOMPARE(capture.session.model().result(), CaptureResult::Finished);
+    QCOMPARE(capture.session.model().markup().history().marks().size(), std::size_t(2));
     const QImage copied =
         QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     int red = 0;
@@ -347,12 +350,12 @@ void CaptureMarkingTest::doubleClickInsideFinishes() {
     Capture capture;
     Drag(capture.overlay, QPoint(100, 100), QPoint(199, 199));
     DoubleClick(capture.overlay, QPoint(300, 300));
-    QVERIFY(!capture.session.isOver());
+    QVERIFY(!capture.session.model().hasEnded());
     Click(capture.overlay, QStringLiteral("文字"));
     // The first click starts a text; the double click drops it, empty, and ends.
     DoubleClick(capture.overlay, QPoint(150, 150));
-    QCOMPARE(capture.session.result(), CaptureResult::Finished);
-    QVERIFY(capture.session.markup().history().marks().empty());
+    QCOMPARE(capture.session.model().result(), CaptureResult::Finished);
+    QVERIFY(capture.session.model().markup().history().marks().empty());
     QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(100, 100));
 }
 
@@ -378,16 +381,16 @@ void CaptureMarkingTest::windowPick() {
                             {3, QRect(500, 350, 400, 300), true},
                             {4, QRect(0, 0, 640, 480), false}});
     Hover(capture.overlay, click);
-    QCOMPARE(capture.session.pickedWindow(), selection);
+    QCOMPARE(capture.session.model().pickedWindow(), selection);
     QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, click);
-    QCOMPARE(capture.session.editor().selection(), selection);
+    QCOMPARE(capture.session.model().editor().selection(), selection);
     if (selection.isNull())
         return;
     // Once there is a selection, nothing is picked any more.
     Hover(capture.overlay, QPoint(630, 10));
-    QVERIFY(capture.session.pickedWindow().isNull());
+    QVERIFY(capture.session.model().pickedWindow().isNull());
     QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, QPoint(630, 10));
-    QCOMPARE(capture.session.editor().selection(), selection);
+    QCOMPARE(capture.session.model().editor().selection(), selection);
 }
 
 void CaptureMarkingTest::loupeAndItsColour_data() {
@@ -399,24 +402,24 @@ void CaptureMarkingTest::loupeAndItsColour_data() {
 void CaptureMarkingTest::loupeAndItsColour() {
     QFETCH(qreal, scale);
     Capture capture(scale);
-    QVERIFY(!capture.session.showsLoupe()); // the pointer has not been seen yet
+    QVERIFY(!capture.session.model().showsLoupe()); // the pointer has not been seen yet
     Hover(capture.overlay, QPoint(300, 200));
-    QVERIFY(capture.session.showsLoupe());
+    QVERIFY(capture.session.model().showsLoupe());
     // Shown while a selection is drawn, gone once it is there.
     QTest::mousePress(capture.overlay, Qt::LeftButton, {}, QPoint(300, 200));
     QTest::mouseMove(capture.overlay, QPoint(350, 250));
-    QVERIFY(capture.session.showsLoupe());
+    QVERIFY(capture.session.model().showsLoupe());
     QTest::mouseRelease(capture.overlay, Qt::LeftButton, {}, QPoint(350, 250));
-    QVERIFY(!capture.session.showsLoupe());
+    QVERIFY(!capture.session.model().showsLoupe());
     capture.key(Qt::Key_C); // no loupe: C does nothing
-    QVERIFY(!capture.session.isOver());
+    QVERIFY(!capture.session.model().hasEnded());
     // Adjusting it shows the loupe again; C copies the colour and ends.
     QTest::mousePress(capture.overlay, Qt::LeftButton, {}, QPoint(350, 250));
     QTest::mouseMove(capture.overlay, QPoint(123, 45));
-    QVERIFY(capture.session.showsLoupe());
+    QVERIFY(capture.session.model().showsLoupe());
     capture.key(Qt::Key_C);
-    QCOMPARE(capture.session.result(), CaptureResult::Finished);
-    const QImage picture = capture.session.shots().front().pixmap.toImage();
+    QCOMPARE(capture.session.model().result(), CaptureResult::Finished);
+    const QImage picture = capture.session.model().shots().front().pixmap.toImage();
     const QRgb pixel = picture.pixel(qRound(123 * scale), qRound(45 * scale));
     QCOMPARE(QGuiApplication::clipboard()->text(), ColourText(pixel));
 }

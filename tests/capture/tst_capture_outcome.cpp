@@ -1,5 +1,5 @@
-#include "CameraDll/capture_outcome.h"
-#include "CameraDll/toolbar_placement.h"
+#include "CameraDll/geometry/toolbar_placement.h"
+#include "CameraDll/session/capture_outcome.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "CameraDll/capture_outcome.h"
-#include "CameraDll/capture_overlay.h"
-#include "CameraDll/capture_session.h"
-#include "CameraDll/capture_toolbar.h"
+#include "CameraDll/session/capture_outcome.h"
+#include "CameraDll/ui/capture_overlay.h"
+#include "CameraDll/ui/capture_toolbar.h"
+#include "CameraDll/ui/capture_view.h"
 #include "tests/capture/session_fakes.h"
 
 #include <QApplication>
@@ -45,7 +45,6 @@ private slots:
     void selectionAcrossTwoScreens();
     void execReturnsWhenTheCaptureIsOver();
     void keyboardHeldOnceOnScreenBeforeAnyPaint();
-    void overlayKeepsAShotThatIsGone();
 
 private:
     QTemporaryDir folder_;
@@ -67,21 +66,21 @@ void CaptureSessionTest::finishCopiesTheSelection() {
     QFETCH(qreal, scale);
     QFETCH(QSize, deviceSize);
     FakeServices fake;
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), scale)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), scale)}, fake.services(),
+                        *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     Drag(overlay, QPoint(40, 30), QPoint(159, 109));
-    QCOMPARE(session.editor().selection(), QRect(40, 30, 120, 80));
-    QCOMPARE(session.selectedDeviceSize(), deviceSize);
+    QCOMPARE(session.model().editor().selection(), QRect(40, 30, 120, 80));
+    QCOMPARE(session.model().selectedDeviceSize(), deviceSize);
 
     QTest::mouseClick(overlay->finishButton(), Qt::LeftButton);
-    QVERIFY(session.isOver());
-    QCOMPARE(session.result(), CaptureResult::Finished);
+    QVERIFY(session.model().hasEnded());
+    QCOMPARE(session.model().result(), CaptureResult::Finished);
     const QImage copied = QGuiApplication::clipboard()->image();
     QCOMPARE(copied.size(), deviceSize);
     QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
-             Expected(session.shots(), QRect(40, 30, 120, 80)));
+             Expected(session.model().shots(), QRect(40, 30, 120, 80)));
     QVERIFY(fake.proposals.isEmpty()); // no file asked for, none written
     QVERIFY(!overlay->isVisible());
 }
@@ -98,18 +97,18 @@ void CaptureSessionTest::saveWritesTheSelection() {
     QFETCH(QString, written);
     FakeServices fake;
     fake.answer = folder_.filePath(answer);
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 2.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 2.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     fake.overlays = {overlay};
     Drag(overlay, QPoint(300, 200), QPoint(250, 150)); // drawn up and to the left
     const QRect selection(250, 150, 51, 51);
-    QCOMPARE(session.editor().selection(), selection);
+    QCOMPARE(session.model().editor().selection(), selection);
 
     QTest::mouseClick(overlay->saveButton(), Qt::LeftButton);
-    QCOMPARE(session.result(), CaptureResult::Saved);
-    QVERIFY(session.isOver());
+    QCOMPARE(session.model().result(), CaptureResult::Saved);
+    QVERIFY(session.model().hasEnded());
     QCOMPARE(fake.proposals.size(), 1);
     QVERIFY(fake.proposals[0].endsWith(QStringLiteral(".png")));
     QVERIFY(!fake.overlayShownWhileAsking);
@@ -120,15 +119,16 @@ void CaptureSessionTest::saveWritesTheSelection() {
     QCOMPARE(reader.format(), QByteArray("png"));
     const QImage image = reader.read();
     QCOMPARE(image.size(), QSize(102, 102));
-    QCOMPARE(image.convertToFormat(QImage::Format_RGB32), Expected(session.shots(), selection));
+    QCOMPARE(image.convertToFormat(QImage::Format_RGB32),
+             Expected(session.model().shots(), selection));
     // Saving does not touch the clipboard.
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before the capture"));
 }
 
 void CaptureSessionTest::saveDialogDismissedKeepsTheCaptureOpen() {
     FakeServices fake; // answers with an empty path
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     fake.overlays = {overlay};
@@ -138,28 +138,28 @@ void CaptureSessionTest::saveDialogDismissedKeepsTheCaptureOpen() {
     // The overlay would hide the dialog; it is back once the dialog is gone.
     QVERIFY(!fake.overlayShownWhileAsking);
     QVERIFY(overlay->isVisible());
-    QVERIFY(!session.isOver());
+    QVERIFY(!session.model().hasEnded());
     QVERIFY(fake.failures.isEmpty());
     QVERIFY(overlay->toolbar()->isVisible());
-    QCOMPARE(session.editor().selection(), QRect(10, 10, 41, 41));
+    QCOMPARE(session.model().editor().selection(), QRect(10, 10, 41, 41));
     // The finish button still works afterwards.
     QTest::mouseClick(overlay->finishButton(), Qt::LeftButton);
-    QCOMPARE(session.result(), CaptureResult::Finished);
+    QCOMPARE(session.model().result(), CaptureResult::Finished);
     QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(41, 41));
 }
 
 void CaptureSessionTest::failedSaveIsReportedAndTheCaptureStaysOpen() {
     FakeServices fake;
     fake.answer = folder_.filePath(QStringLiteral("no such folder/shot.png"));
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     Drag(overlay, QPoint(10, 10), QPoint(50, 50));
     QTest::mouseClick(overlay->saveButton(), Qt::LeftButton);
     QCOMPARE(fake.failures.size(), 1);
     QVERIFY(!fake.failures[0].isEmpty());
-    QVERIFY(!session.isOver());
+    QVERIFY(!session.model().hasEnded());
     QVERIFY(!QFileInfo::exists(fake.answer));
     QVERIFY(overlay->isVisible());
 }
@@ -177,9 +177,9 @@ void CaptureSessionTest::cancelLeavesNothing() {
     QFETCH(QString, how);
     FakeServices fake;
     fake.answer = folder_.filePath(QStringLiteral("cancelled.png"));
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
-    QSignalSpy ended(&session, &CaptureSession::ended);
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
+    QSignalSpy ended(&session.model(), &CaptureModel::ended);
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     if (how != QStringLiteral("escape-empty") && how != QStringLiteral("right-drag"))
@@ -195,8 +195,8 @@ void CaptureSessionTest::cancelLeavesNothing() {
     } else {
         overlay->close();
     }
-    QVERIFY(session.isOver());
-    QCOMPARE(session.result(), CaptureResult::Cancelled);
+    QVERIFY(session.model().hasEnded());
+    QCOMPARE(session.model().result(), CaptureResult::Cancelled);
     QCOMPARE(ended.size(), 1);
     QVERIFY(!overlay->isVisible());
     QVERIFY(fake.proposals.isEmpty());
@@ -204,25 +204,25 @@ void CaptureSessionTest::cancelLeavesNothing() {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before the capture"));
     QVERIFY(QGuiApplication::clipboard()->image().isNull());
     // Nothing after the end changes the outcome.
-    session.finish();
+    session.model().finish();
     session.save();
-    QCOMPARE(session.result(), CaptureResult::Cancelled);
+    QCOMPARE(session.model().result(), CaptureResult::Cancelled);
     QCOMPARE(ended.size(), 1);
 }
 
 void CaptureSessionTest::nothingToSaveOrFinishWithoutASelection() {
     FakeServices fake;
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     QVERIFY(!overlay->toolbar()->isVisible());
     // A click is no selection.
     QTest::mouseClick(overlay, Qt::LeftButton, {}, QPoint(100, 100));
-    QVERIFY(!session.editor().hasSelection());
+    QVERIFY(!session.model().editor().hasSelection());
     session.save();
-    session.finish();
-    QVERIFY(!session.isOver());
+    session.model().finish();
+    QVERIFY(!session.model().hasEnded());
     QVERIFY(fake.proposals.isEmpty());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before the capture"));
 }
@@ -230,7 +230,7 @@ void CaptureSessionTest::nothingToSaveOrFinishWithoutASelection() {
 void CaptureSessionTest::toolbarFollowsTheSelection() {
     FakeServices fake;
     const QRect screen(0, 0, 1280, 480);
-    CaptureSession session({Shot(screen, 1.0)}, fake.services(), *QGuiApplication::clipboard());
+    CaptureView session({Shot(screen, 1.0)}, fake.services(), *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* overlay = session.overlays().front().get();
     CaptureToolbar* toolbar = overlay->toolbar();
@@ -250,7 +250,7 @@ void CaptureSessionTest::toolbarFollowsTheSelection() {
     QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(950, 150));
     QTest::mouseMove(overlay, QPoint(950, 900));
     QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(950, 900));
-    QCOMPARE(session.editor().selection(), QRect(900, 379, 201, 101));
+    QCOMPARE(session.model().editor().selection(), QRect(900, 379, 201, 101));
     QVERIFY(toolbar->isVisible());
     QVERIFY(toolbar->geometry().bottom() < 379);
     QVERIFY(screen.contains(toolbar->geometry()));
@@ -260,13 +260,13 @@ void CaptureSessionTest::selectionAcrossTwoScreens() {
     FakeServices fake;
     const std::vector<ScreenShot> shots{Shot(QRect(0, 0, 320, 240), 1.0),
                                         Shot(QRect(320, 0, 320, 240), 1.0)};
-    CaptureSession session(shots, fake.services(), *QGuiApplication::clipboard());
+    CaptureView session(shots, fake.services(), *QGuiApplication::clipboard());
     session.show();
     CaptureOverlay* left = session.overlays()[0].get();
     CaptureOverlay* right = session.overlays()[1].get();
     // The pointer leaves the left overlay; it keeps the mouse while dragging.
     Drag(left, QPoint(300, 50), QPoint(339, 99));
-    QCOMPARE(session.editor().selection(), QRect(300, 50, 40, 50));
+    QCOMPARE(session.model().editor().selection(), QRect(300, 50, 40, 50));
     QVERIFY(!left->toolbar()->isVisible());
     QVERIFY(right->toolbar()->isVisible());
     QVERIFY(right->rect().contains(right->toolbar()->geometry()));
@@ -282,8 +282,8 @@ void CaptureSessionTest::selectionAcrossTwoScreens() {
 
 void CaptureSessionTest::execReturnsWhenTheCaptureIsOver() {
     FakeServices fake;
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
     QTimer::singleShot(20, &session, [&session] {
         QTest::keyClick(session.overlays().front().get(), Qt::Key_Escape);
     });
@@ -292,34 +292,16 @@ void CaptureSessionTest::execReturnsWhenTheCaptureIsOver() {
 
 void CaptureSessionTest::keyboardHeldOnceOnScreenBeforeAnyPaint() {
     FakeServices fake;
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
     CaptureOverlay* overlay = session.overlays().front().get();
     PaintBlocker blocker;
     overlay->installEventFilter(&blocker);
     session.show();
     QVERIFY(QTest::qWaitForWindowExposed(overlay));
     QTRY_COMPARE(QWidget::keyboardGrabber(), overlay);
-    session.cancel();
+    session.model().cancel();
     QCOMPARE(QWidget::keyboardGrabber(), nullptr);
-}
-
-void CaptureSessionTest::overlayKeepsAShotThatIsGone() {
-    FakeServices fake;
-    CaptureSession session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
-                           *QGuiApplication::clipboard());
-    std::unique_ptr<CaptureOverlay> overlay;
-    {
-        QImage red(640, 480, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        overlay = std::make_unique<CaptureOverlay>(
-            session, ScreenShot{QRect(0, 0, 640, 480), QPixmap::fromImage(red), nullptr});
-    }
-    // The shot it was given is gone; its own copy is whole, painting
-    // included.
-    QVERIFY(!overlay->grab().isNull());
-    QCOMPARE(overlay->shot().geometry, QRect(0, 0, 640, 480));
-    QCOMPARE(overlay->shot().pixmap.toImage().pixelColor(10, 470), QColor(Qt::red));
 }
 
 QTEST_MAIN(CaptureSessionTest)

@@ -1,4 +1,4 @@
-#include "CameraDll/device_crop.h"
+#include "CameraDll/geometry/device_crop.h"
 
 #include <QTest>
 

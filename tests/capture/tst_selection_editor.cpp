@@ -1,4 +1,4 @@
-#include "CameraDll/selection_editor.h"
+#include "CameraDll/geometry/selection_editor.h"
 
 #include <QTest>
 
@@ -40,7 +40,6 @@ private slots:
     void resizing();
     void handles_data();
     void handles();
-    void abandonedGestureRestoresTheSelection();
     void pointerOutsideTheDesktopDuringAResize();
     void keyboardSteps_data();
     void keyboardSteps();
@@ -202,22 +201,6 @@ void SelectionEditorTest::handles() {
     QCOMPARE(editor.selection(), selection);
     QCOMPARE(editor.handleAt(point), handle);
     QCOMPARE(SelectionEditor(kDesktop).handleAt(point), Handle::None);
-}
-
-void SelectionEditorTest::abandonedGestureRestoresTheSelection() {
-    const QRect before(100, 100, 200, 100);
-    for (const QPoint grab : {QPoint(150, 150), QPoint(299, 199), QPoint(600, 600)}) {
-        SelectionEditor editor = WithSelection(before);
-        editor.press(grab);
-        editor.move(QPoint(800, 700));
-        QVERIFY(editor.isDragging());
-        editor.abandonGesture();
-        QVERIFY(!editor.isDragging());
-        QCOMPARE(editor.selection(), before);
-        // A release after the gesture was dropped changes nothing.
-        editor.release(QPoint(10, 10));
-        QCOMPARE(editor.selection(), before);
-    }
 }
 
 void SelectionEditorTest::pointerOutsideTheDesktopDuringAResize() {

@@ -2,7 +2,7 @@
 // offscreen platform, as on Wayland, a minimised window stays exposed: the
 // case of a compositor that ignores minimising.
 
-#include "CameraDll/window_settle.h"
+#include "CameraDll/desktop/window_settle.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -75,7 +75,6 @@ void WindowSettleTest::windowStillShownIsHiddenForTheGrabOnly() {
     {
         const MinimisedWindowsAway away(50ms);
         QVERIFY(!window.isVisible());
-        QCOMPARE(away.hidden().size(), std::size_t(1));
     }
     // Back when the capture is over; nothing else could bring it back.
     QVERIFY(window.isVisible());
@@ -87,19 +86,26 @@ void WindowSettleTest::windowsNotMinimisedAreLeftAlone() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const MinimisedWindowsAway away(50ms);
     QVERIFY(window.isVisible());
-    QVERIFY(away.hidden().empty());
 }
 
 void WindowSettleTest::windowClosedMeanwhileIsNotBroughtBack() {
-    auto* window = new QWidget;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    window->showMinimized();
+    // The host ends a window while the capture has it hidden: closed, it
+    // must stay closed; deleted, nothing may touch it.
+    QWidget closed;
+    auto* deleted = new QWidget;
+    for (QWidget* window : {&closed, deleted}) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->showMinimized();
+    }
     {
         const MinimisedWindowsAway away(50ms);
-        delete window;
+        QVERIFY(!closed.isVisible());
+        closed.close();
+        delete deleted;
     }
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QVERIFY(!closed.isVisible());
+    QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{&closed});
 }
 
 QTEST_MAIN(WindowSettleTest)
