@@ -40,7 +40,7 @@ step() {
     say "$name ..."
     if ! "$@" >>"$log" 2>&1; then
         local last
-        last=$(grep -v '^\s*$' "$log" | grep -m1 -E 'error|Error|ERROR|failed' || tail -n1 "$log")
+        last=$(grep -m1 -E 'error:|FAILED:|CMake Error|^E: ' "$log" || tail -n1 "$log")
         die "$name failed after $(elapsed "$start"): ${last:0:200} (log: $log)"
     fi
     say "$name done in $(elapsed "$start")"
@@ -74,7 +74,8 @@ qt_options=(
     -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
     -DFEATURE_dbus=OFF -DFEATURE_jpeg=OFF -DFEATURE_zstd=OFF -DFEATURE_brotli=OFF
     -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_openssl=OFF
-    # Widgets and Gui classes the program does not show.
+    # Widgets and Gui classes the program does not show. (QInputDialog stays:
+    # the windowsvista style includes its header whatever the features.)
     -DFEATURE_graphicsview=OFF -DFEATURE_graphicseffect=OFF -DFEATURE_mdiarea=OFF
     -DFEATURE_calendarwidget=OFF -DFEATURE_datetimeedit=OFF -DFEATURE_dial=OFF
     -DFEATURE_lcdnumber=OFF -DFEATURE_fontcombobox=OFF -DFEATURE_fontdialog=OFF
@@ -83,7 +84,7 @@ qt_options=(
     -DFEATURE_dockwidget=OFF -DFEATURE_tablewidget=OFF -DFEATURE_treewidget=OFF
     -DFEATURE_listwidget=OFF -DFEATURE_columnview=OFF -DFEATURE_datawidgetmapper=OFF
     -DFEATURE_undoview=OFF -DFEATURE_undogroup=OFF -DFEATURE_undostack=OFF -DFEATURE_undocommand=OFF
-    -DFEATURE_inputdialog=OFF -DFEATURE_errormessage=OFF -DFEATURE_progressdialog=OFF
+    -DFEATURE_errormessage=OFF -DFEATURE_progressdialog=OFF
     -DFEATURE_syntaxhighlighter=OFF -DFEATURE_textodfwriter=OFF -DFEATURE_pdf=OFF
     -DFEATURE_picture=OFF -DFEATURE_sessionmanager=OFF
 )
@@ -115,7 +116,10 @@ if [ -f "$done_stamp" ]; then
 fi
 
 total_start=$(date +%s)
-work=$cache/$key.build
+# The build folder is kept when the build fails and is shared by every set of
+# options for this Qt and toolchain: after a fix, the next run rebuilds only
+# what the change touches.
+work=$cache/build-qt${qt_version}_gcc${gcc_version}_mingw${mingw_version}
 log=$cache/$key.log
 : >"$log"
 say "building Qt ${qt_version} for Windows (key $key), log: $log"
@@ -144,6 +148,9 @@ if [ ! -f "$work/.unpacked" ]; then
     touch "$work/.unpacked"
 fi
 
+# Configured afresh each time, so that no option of an earlier run lingers in
+# the cache; objects whose inputs are the same are not compiled again.
+rm -f "$work/build/CMakeCache.txt"
 step "configuring" cmake -S "$src_dir" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
