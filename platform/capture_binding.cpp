@@ -102,15 +102,18 @@ QStringList Candidates(const QString& programFolder) {
 #else
 
 // LoadLibrary checks a DLL's sections against its file before mapping it,
-// so a file cut short fails cleanly. The bare name takes the system's search
-// (QLibrary adds the suffix).
+// so a file cut short fails cleanly.
 QString MissingPart(const QString&) {
     return {};
 }
 
+// Only the program's own folder, by the full path: a bare name would make
+// LoadLibrary search the current folder and PATH too, where anyone who can
+// write a file could plant a CameraDll.dll to run inside the program.
 QStringList Candidates(const QString& programFolder) {
-    const QString name = QLatin1String(CaptureLibraryBinding::kLibraryName);
-    return {QDir(programFolder).filePath(name + QStringLiteral(".dll")), name};
+    return {QDir(programFolder)
+                .absoluteFilePath(QLatin1String(CaptureLibraryBinding::kLibraryName) +
+                                  QStringLiteral(".dll"))};
 }
 
 #endif
@@ -144,9 +147,14 @@ std::optional<CaptureLibraryBinding::Entry> CaptureLibraryBinding::bind(QString*
             besideProgram = reason;
     }
     if (!library_.isLoaded()) {
+#ifdef Q_OF_ELF
+        const QString missing =
+            QStringLiteral("程序目录“%1”中没有可用的截图库，系统中也找不到（%2）");
+#else
+        const QString missing = QStringLiteral("程序目录“%1”中没有可用的截图库（%2）");
+#endif
         if (error)
-            *error = QStringLiteral("程序目录“%1”中没有可用的截图库，系统中也找不到（%2）")
-                         .arg(QDir::toNativeSeparators(programFolder_), besideProgram);
+            *error = missing.arg(QDir::toNativeSeparators(programFolder_), besideProgram);
         return std::nullopt;
     }
     entry_ = reinterpret_cast<Entry>(library_.resolve(kEntryName));

@@ -18,8 +18,9 @@ inline std::int32_t CameraSubArea(std::int32_t mode) {
 }
 
 // What the real platform calls through: the binding to the capture library.
-// It is made on the first call, from the program's folder first and then the
-// folders of the system's library search, and serves every later call. A
+// It is made on the first call and serves every later call. On Windows the
+// library is taken from the program's folder only; elsewhere from there
+// first and then from the folders of the system's library search. A
 // file that does not hold all its headers promise is refused before it is
 // loaded. A failed binding is not remembered, so a library put in place later
 // is found by the next call.

@@ -14,8 +14,15 @@ const QString kFakeCamera = QStringLiteral(QUOBEL_FAKE_CAMERA);
 const QString kCameraWithoutEntry = QStringLiteral(QUOBEL_CAMERA_WITHOUT_ENTRY);
 const QString kCaptureLibrary = QStringLiteral(QUOBEL_CAPTURE_LIBRARY);
 
+// The name the program looks for.
+#ifdef Q_OS_WIN
+const QString kLibraryFile = QStringLiteral("CameraDll.dll");
+#else
+const QString kLibraryFile = QStringLiteral("libCameraDll.so");
+#endif
+
 bool PlaceAsCaptureLibrary(const QString& library, const QTemporaryDir& folder) {
-    return QFile::copy(library, folder.filePath(QStringLiteral("libCameraDll.so")));
+    return QFile::copy(library, folder.filePath(kLibraryFile));
 }
 
 } // namespace
@@ -26,6 +33,7 @@ private slots:
     void libraryInTheProgramFolderServesEveryCall();
     void missingLibraryFailsAndALaterCallTriesAgain();
     void libraryWithoutTheEntryFails();
+    void libraryPlantedElsewhereIsNeverLoaded();
     void platformFailureStopsOnlyTheHandler();
     void brokenLibraryIsRefusedBeforeLoading_data();
     void brokenLibraryIsRefusedBeforeLoading();
@@ -66,6 +74,27 @@ void CaptureBindingTest::libraryWithoutTheEntryFails() {
     QVERIFY2(error.contains(QLatin1String("CameraSubArea")), qPrintable(error));
 }
 
+void CaptureBindingTest::libraryPlantedElsewhereIsNeverLoaded() {
+    // Anyone who can write to the folder the program is started from, or to
+    // one on PATH, must not get code into it: LoadLibrary searches both for a
+    // bare name.
+    QTemporaryDir program;
+    QTemporaryDir planted;
+    QVERIFY(PlaceAsCaptureLibrary(kFakeCamera, planted));
+    const QString startFolder = QDir::currentPath();
+    const QByteArray path = qgetenv("PATH");
+    QVERIFY(QDir::setCurrent(planted.path()));
+    qputenv("PATH", QDir::toNativeSeparators(planted.path()).toLocal8Bit() +
+                        QDir::listSeparator().toLatin1() + path);
+    CaptureLibraryBinding binding(program.path());
+    QString error;
+    const bool bound = binding.bind(&error).has_value();
+    QDir::setCurrent(startFolder);
+    qputenv("PATH", path);
+    QVERIFY2(!bound, "a capture library outside the program folder was loaded");
+    QVERIFY2(error.contains(QDir::toNativeSeparators(program.path())), qPrintable(error));
+}
+
 void CaptureBindingTest::platformFailureStopsOnlyTheHandler() {
     // The test program's own folder holds no capture library, and the
     // system search finds none either.
@@ -98,7 +127,7 @@ void CaptureBindingTest::brokenLibraryIsRefusedBeforeLoading_data() {
 void CaptureBindingTest::brokenLibraryIsRefusedBeforeLoading() {
     QFETCH(QByteArray, contents);
     QTemporaryDir folder;
-    QFile placed(folder.filePath(QStringLiteral("libCameraDll.so")));
+    QFile placed(folder.filePath(kLibraryFile));
     QVERIFY(placed.open(QIODevice::WriteOnly));
     placed.write(contents);
     placed.close();
