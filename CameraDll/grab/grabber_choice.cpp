@@ -4,6 +4,9 @@
 #include "CameraDll/desktop/platform_kind.h"
 #include "CameraDll/grab/qt_grabber.h"
 
+#if defined(_WIN32)
+#include "CameraDll/grab/gdi_grabber.h"
+#endif
 #if defined(QUOBEL_CAPTURE_UNIX_BACKENDS)
 #include "CameraDll/grab/portal_grabber.h"
 #include "CameraDll/grab/screencopy_grabber.h"
@@ -22,6 +25,8 @@ std::optional<GrabberKind> GrabberNamed(const QString& name) {
         return GrabberKind::Screencopy;
     if (key == QLatin1String("portal"))
         return GrabberKind::Portal;
+    if (key == QLatin1String("gdi"))
+        return GrabberKind::Gdi;
     if (key == QLatin1String("qt"))
         return GrabberKind::Qt;
     return std::nullopt;
@@ -33,7 +38,7 @@ GrabberKind ChooseGrabberKind(const QString& forced, const QString& platform,
     if (!forced.isEmpty()) {
         if (const auto named = GrabberNamed(forced))
             return *named;
-        qCWarning(lcCapture, "%s=%s names no capture backend (x11, screencopy, portal, qt)",
+        qCWarning(lcCapture, "%s=%s names no capture backend (x11, screencopy, portal, gdi, qt)",
                   kBackendVariable, qPrintable(forced));
     }
     // XWayland shows X11 clients a black screen where Wayland clients are.
@@ -41,6 +46,8 @@ GrabberKind ChooseGrabberKind(const QString& forced, const QString& platform,
         return screencopyOffered() ? GrabberKind::Screencopy : GrabberKind::Portal;
     if (platform == QLatin1String("xcb"))
         return GrabberKind::X11;
+    if (platform == QLatin1String("windows"))
+        return GrabberKind::Gdi;
     return GrabberKind::Qt;
 }
 
@@ -61,9 +68,16 @@ std::unique_ptr<ScreenGrabber> MakeGrabber() {
         return screencopy ? std::move(screencopy) : std::make_unique<ScreencopyGrabber>();
     case GrabberKind::Portal:
         return PortalGrabber::forSession();
+    case GrabberKind::Gdi:
     case GrabberKind::Qt:
         break;
     }
+#elif defined(_WIN32)
+    const GrabberKind kind =
+        ChooseGrabberKind(qEnvironmentVariable(kBackendVariable), QGuiApplication::platformName(),
+                          false, [] { return false; });
+    if (kind == GrabberKind::Gdi)
+        return std::make_unique<GdiGrabber>();
 #endif
     return std::make_unique<QtGrabber>();
 }

@@ -11,16 +11,16 @@
 namespace camera {
 
 // Names a backend to use whatever the desktop, for testing and
-// troubleshooting: x11, screencopy, portal or qt.
+// troubleshooting: x11, screencopy, portal, gdi or qt.
 inline constexpr char kBackendVariable[] = "QUOBEL_CAPTURE_BACKEND";
 
-enum class GrabberKind { X11, Screencopy, Portal, Qt };
+enum class GrabberKind { X11, Screencopy, Portal, Gdi, Qt };
 
 std::optional<GrabberKind> GrabberNamed(const QString& name);
 
 // A Wayland session (Qt on Wayland, or on XWayland inside one) → screencopy
 // where the compositor offers it, else the desktop portal; an X11 display →
-// shared memory; anything else → Qt's own grab. A backend named in the
+// shared memory; Windows → GDI; anything else → Qt's own grab. A backend named in the
 // environment wins. screencopyOffered is asked only when it matters.
 GrabberKind ChooseGrabberKind(const QString& forced, const QString& platform,
                               bool waylandDisplaySet,

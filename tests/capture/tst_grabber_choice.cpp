@@ -40,7 +40,10 @@ void GrabberChoiceTest::choose_data() {
     QTest::newRow("offscreen") << ""
                                << "offscreen" << false << true << GrabberKind::Qt << false;
     QTest::newRow("Windows") << ""
-                             << "windows" << false << false << GrabberKind::Qt << false;
+                             << "windows" << false << false << GrabberKind::Gdi << false;
+    QTest::newRow("forced Qt's grab on Windows")
+        << "qt"
+        << "windows" << false << false << GrabberKind::Qt << false;
     QTest::newRow("forced portal on X11") << "portal"
                                           << "xcb" << false << true << GrabberKind::Portal << false;
     QTest::newRow("forced, any case and spaces")
