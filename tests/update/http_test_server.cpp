@@ -3,7 +3,11 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <sys/socket.h>
+#endif
 
 namespace quobel::testing {
 
@@ -143,8 +147,13 @@ void HttpTestServer::serve(QTcpSocket* socket, const Behaviour& behaviour) {
         socket->flush();
         // A zero linger turns the close into a reset.
         const linger noLinger{1, 0};
+#ifdef _WIN32
+        ::setsockopt(static_cast<SOCKET>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                     reinterpret_cast<const char*>(&noLinger), sizeof noLinger);
+#else
         ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
                      sizeof noLinger);
+#endif
         socket->abort();
         return;
     }

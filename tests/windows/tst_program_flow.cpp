@@ -1,6 +1,8 @@
 // The window flow on the real platform: real message boxes (dismissed by a
 // timer as a user would), the real window registry and single-instance lock,
-// links through a stand-in xdg-open. Runs from a folder that holds qor.ico.
+// links through a stand-in xdg-open (on Windows, through the system's handler
+// of web addresses, which the test takes the place of). Runs from a folder
+// that holds qor.ico.
 
 #include "app/confirmation_window.h"
 #include "app/form_factories.h"
@@ -13,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLockFile>
 #include <QMessageBox>
@@ -31,6 +34,15 @@ struct SeenBox {
     QString title;
     QString text;
     QStringList visibleForms;
+};
+
+// Where Windows would hand a web address to the browser.
+class SystemLinkHandler : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void open(const QUrl& url) { opened << url.toString(); }
 };
 
 } // namespace
@@ -55,6 +67,7 @@ private:
 
     QTemporaryDir dir_;
     QString linkLog_;
+    SystemLinkHandler systemHandler_;
     QTimer dismisser_;
     QList<SeenBox> boxes_;
     std::unique_ptr<QtPlatform> platform_;
@@ -70,6 +83,8 @@ void ProgramFlowTest::initTestCase() {
     qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
 
     linkLog_ = dir_.filePath(QStringLiteral("links"));
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &systemHandler_, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &systemHandler_, "open");
     const QString script = dir_.filePath(QStringLiteral("xdg-open"));
     QFile file(script);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -92,6 +107,7 @@ void ProgramFlowTest::initTestCase() {
 
 void ProgramFlowTest::init() {
     QFile::remove(linkLog_);
+    systemHandler_.opened.clear();
     boxes_.clear();
     platform_ = std::make_unique<QtPlatform>();
     scope_ = std::make_unique<PlatformScope>(*platform_);
@@ -126,6 +142,7 @@ QStringList ProgramFlowTest::OpenedLinks(int expected) {
         QFile file(linkLog_);
         if (file.open(QIODevice::ReadOnly))
             lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        lines += systemHandler_.opened;
     }
     lines.sort();
     return lines;

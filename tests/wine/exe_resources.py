@@ -1,21 +1,23 @@
-"""Compiles the program's resource script with windres and checks what the
-Windows build would carry: the version 3.25 in the fixed version block, the
-program's file name intact in UTF-16, and the icon.
+"""Reads the resources of the built program with windres and checks what
+Windows shows of it and how it starts it: the version 3.25 in the fixed
+version block, the program's file name intact in UTF-16, the icon, and the
+manifest with per-monitor DPI awareness v2 and UTF-8 as the code page.
 
-    windres_check.py WINDRES SCRIPT OUTPUT FILE_NAME
+    exe_resources.py WINDRES PROGRAM.exe OUTPUT.res FILE_NAME
 """
 import struct
 import subprocess
 import sys
 
-windres, script, output, file_name = sys.argv[1:]
-subprocess.run([windres, "-i", script, "-o", output, "-O", "res"], check=True)
+windres, program, output, file_name = sys.argv[1:]
+subprocess.run([windres, "-J", "coff", "-i", program, "-O", "res", "-o", output], check=True)
 with open(output, "rb") as f:
     data = f.read()
 
 # A .res file is a run of resources, each a header and its data.
 types = set()
 fixed = None
+manifest = b""
 offset = 0
 while offset + 8 <= len(data):
     size, header_size = struct.unpack_from("<II", data, offset)
@@ -27,6 +29,8 @@ while offset + 8 <= len(data):
         if type_id == 16:  # RT_VERSION
             at = body.find(struct.pack("<I", 0xFEEF04BD))
             fixed = struct.unpack_from("<IIIII", body, at) if at >= 0 else None
+        if type_id == 24:  # RT_MANIFEST
+            manifest = body
     offset = (offset + header_size + size + 3) & ~3
 
 failures = []
@@ -40,6 +44,10 @@ if file_name.encode("utf-16-le") not in data:
     failures.append(f"the file name {file_name!r} did not come through")
 if not {3, 14} <= types:  # RT_ICON, RT_GROUP_ICON
     failures.append("no icon")
+for wanted in (b">PerMonitorV2, PerMonitor</dpiAwareness>", b">true/pm</dpiAware>",
+               b">UTF-8</activeCodePage>", b'level="asInvoker"'):
+    if wanted not in manifest:
+        failures.append(f"the manifest lacks {wanted.decode()}")
 if failures:
-    sys.exit("windres: " + "; ".join(failures))
-print(f"{script}: version 3.25, {file_name}, icon")
+    sys.exit(f"{program}: " + "; ".join(failures))
+print(f"{program}: version 3.25, {file_name}, icon, manifest")
