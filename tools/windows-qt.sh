@@ -30,20 +30,29 @@ elapsed() {
     printf '%dm%02ds' $((s / 60)) $((s % 60))
 }
 
+# Processor seconds used so far by the programs this script ran.
+cpu_seconds() {
+    local user system
+    read -r user system < <(times | tail -n1)
+    awk -v u="$user" -v s="$system" 'BEGIN {
+        split(u, a, /[ms]/); split(s, b, /[ms]/); printf "%d", a[1] * 60 + a[2] + b[1] * 60 + b[2] }'
+}
+
 # step NAME COMMAND...: runs one step with its output in the log; on failure
 # prints one line naming the step and the log's last line.
 log=
 step() {
-    local name=$1 start
+    local name=$1 start cpu
     shift
     start=$(date +%s)
+    cpu=$(cpu_seconds)
     say "$name ..."
     if ! "$@" >>"$log" 2>&1; then
         local last
         last=$(grep -m1 -E 'error:|FAILED:|CMake Error|^E: ' "$log" || tail -n1 "$log")
         die "$name failed after $(elapsed "$start"): ${last:0:200} (log: $log)"
     fi
-    say "$name done in $(elapsed "$start")"
+    say "$name done in $(elapsed "$start") ($(($(cpu_seconds) - cpu)) processor seconds)"
 }
 
 version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || true; }
