@@ -30,29 +30,32 @@ elapsed() {
     printf '%dm%02ds' $((s / 60)) $((s % 60))
 }
 
-# Processor seconds used so far by the programs this script ran.
+# Processor seconds used so far by the programs this script waited for:
+# cutime and cstime of /proc/PID/stat, read by the script's own shell.
+cpu=0
 cpu_seconds() {
-    local user system
-    read -r user system < <(times | tail -n1)
-    awk -v u="$user" -v s="$system" 'BEGIN {
-        split(u, a, /[ms]/); split(s, b, /[ms]/); printf "%d", a[1] * 60 + a[2] + b[1] * 60 + b[2] }'
+    local fields
+    read -r -a fields <"/proc/$$/stat"
+    cpu=$(((fields[15] + fields[16]) / $(getconf CLK_TCK)))
 }
 
 # step NAME COMMAND...: runs one step with its output in the log; on failure
 # prints one line naming the step and the log's last line.
 log=
 step() {
-    local name=$1 start cpu
+    local name=$1 start began
     shift
     start=$(date +%s)
-    cpu=$(cpu_seconds)
+    cpu_seconds
+    began=$cpu
     say "$name ..."
     if ! "$@" >>"$log" 2>&1; then
         local last
         last=$(grep -m1 -E 'error:|FAILED:|CMake Error|^E: ' "$log" || tail -n1 "$log")
         die "$name failed after $(elapsed "$start"): ${last:0:200} (log: $log)"
     fi
-    say "$name done in $(elapsed "$start") ($(($(cpu_seconds) - cpu)) processor seconds)"
+    cpu_seconds
+    say "$name done in $(elapsed "$start") ($((cpu - began)) processor seconds)"
 }
 
 version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || true; }
