@@ -1,6 +1,7 @@
 #include "http_test_server.h"
 #include "platform/qt_platform.h"
 #include "real_fetch_platform.h"
+#include "wine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -224,7 +225,14 @@ void PageFetcherTest::failures() {
     QVERIFY2(!outcome.completed, qPrintable(outcome.text));
     const QString prefix = QStringLiteral("读取网页“%1”失败：").arg(url.toDisplayString());
     QVERIFY2(outcome.text.startsWith(prefix), qPrintable(outcome.text));
-    QVERIFY2(outcome.text.contains(reason), qPrintable(outcome.text));
+    // Wine does not always reset at once a socket closed with a zero linger:
+    // the reset may then never reach the client, which gives up at its
+    // time-out. Under Wine that row shows what it can: a failure, in time.
+    const bool resetMayBeLost =
+        quobel::testing::RunningUnderWine() && behaviour.kind == Behaviour::Kind::RawThenReset;
+    QVERIFY2(outcome.text.contains(reason) ||
+                 (resetMayBeLost && outcome.text.contains(QStringLiteral("等待应答超时"))),
+             qPrintable(outcome.text));
     // Nothing a server does can hold the caller much past the time-out.
     QVERIFY2(elapsed < timeoutMs + 2000, qPrintable(QString::number(elapsed)));
 }
