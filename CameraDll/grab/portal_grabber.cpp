@@ -2,6 +2,7 @@
 
 #include "CameraDll/capture_log.h"
 #include "CameraDll/geometry/layout_split.h"
+#include "CameraDll/grab/portal_failure.h"
 #include "CameraDll/grab/portal_request.h"
 #include "common/input_drop.h"
 
@@ -54,20 +55,9 @@ GrabOutcome PortalGrabber::grab() {
         answer = RequestPortalScreenshot(bus_, timeout_);
     }
     qCDebug(lcCapture, "portal answered after %lld ms", static_cast<long long>(clock.elapsed()));
-    switch (answer.kind) {
-    case PortalAnswer::Kind::Picture:
-        break;
-    case PortalAnswer::Kind::Cancelled:
-        return GrabOutcome::failed(GrabFailure::Cancelled, answer.detail);
-    case PortalAnswer::Kind::Refused:
-        return GrabOutcome::failed(GrabFailure::Refused, answer.detail);
-    case PortalAnswer::Kind::NoPortal:
-        return GrabOutcome::failed(GrabFailure::NoPortal, answer.detail);
-    case PortalAnswer::Kind::TimedOut:
-        return GrabOutcome::failed(GrabFailure::TimedOut, answer.detail);
-    case PortalAnswer::Kind::Failed:
-        return GrabOutcome::failed(GrabFailure::NoScreen, answer.detail);
-    }
+    if (answer.kind != PortalAnswer::Kind::Picture)
+        return GrabOutcome::failed(ClassifyPortalFailure(answer.kind, LookAround(bus_)),
+                                   answer.detail);
 
     clock.restart();
     QImageReader reader(answer.file);
@@ -77,8 +67,9 @@ GrabOutcome PortalGrabber::grab() {
     // A capture must not leave pictures behind, read or not.
     if (MayDeleteCapture(answer.file, disposableFolders_))
         QFile::remove(answer.file);
+    // The service said it made a picture; it did not make one that reads.
     if (picture.isNull())
-        return GrabOutcome::failed(GrabFailure::NoScreen,
+        return GrabOutcome::failed(GrabFailure::ServiceFailed,
                                    answer.file + QStringLiteral(": ") + reader.errorString());
 
     const QList<QScreen*> screens = QGuiApplication::screens();
