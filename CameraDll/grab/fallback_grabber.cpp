@@ -16,7 +16,7 @@ GrabOutcome FallbackGrabber::grab() {
     GrabOutcome outcome = first_->grab();
     if (outcome.failure == GrabFailure::None || outcome.failure == GrabFailure::Cancelled)
         return outcome;
-    qCInfo(lcCapture, "%s could not grab (%s); trying the next way", first_->name(),
+    qCDebug(lcCapture, "%s could not grab (%s); trying the next way", first_->name(),
            qPrintable(outcome.detail));
     second_ = makeSecond_();
     return second_->grab();

@@ -35,8 +35,10 @@ NOBODY = 65534
 OUTPUTS = (("HEADLESS-1", "1920x1080", (0, 0), 1), ("HEADLESS-2", "2560x1440", (1920, 0), 2))
 
 # A scenario: its function (session, program), whether the desktop portals
-# run, and the outputs.
-Scenario = collections.namedtuple("Scenario", "run portals outputs", defaults=(False, OUTPUTS))
+# run, the outputs, and the session class (None: sway's) that makes its
+# desktop.
+Scenario = collections.namedtuple("Scenario", "run portals outputs session",
+                                  defaults=(False, OUTPUTS, None))
 
 
 def layout_size(outputs):
@@ -153,16 +155,7 @@ class SwayDesktop(harness.Desktop):
         return "uint32" in out
 
     def _wallpaper(self, name, mode):
-        """A picture with edges everywhere and no two rows alike, so that
-        pixels taken from the wrong place or at the wrong scale show: a
-        checkerboard over a gradient, different on each output."""
-        path = os.path.join(self.workdir, f"wallpaper-{name}.png")
-        if not os.path.exists(path):
-            colours = "#3060b0-#f0a040" if name.endswith("1") else "#40b060-#9040e0"
-            run_tool(["convert", "-size", mode, f"gradient:{colours}", "(", "-size", mode,
-                      "tile:pattern:checkerboard", ")", "-compose", "multiply", "-composite",
-                      path], self.env, timeout=60)
-        return path
+        return wallpaper(self.workdir, self.env, name, mode, first=name.endswith("1"))
 
     def _wallpapers_drawn(self):
         for name, _, _, _ in self.outputs_made:
@@ -210,6 +203,19 @@ class SwayDesktop(harness.Desktop):
         self._pointer.stdin.flush()
         self._pointer_answer("ok")
 
+
+
+def wallpaper(workdir, env, name, mode, first):
+    """A picture with edges everywhere and no two rows alike, so that pixels
+    taken from the wrong place or at the wrong scale show: a checkerboard
+    over a gradient, different on the first output and the others."""
+    path = os.path.join(workdir, f"wallpaper-{name}-{mode}.png")
+    if not os.path.exists(path):
+        colours = "#3060b0-#f0a040" if first else "#40b060-#9040e0"
+        run_tool(["convert", "-size", mode, f"gradient:{colours}", "(", "-size", mode,
+                  "tile:pattern:checkerboard", ")", "-compose", "multiply", "-composite",
+                  path], env, timeout=60)
+    return path
 
 
 def windows(tree, pid=None):
@@ -373,7 +379,8 @@ def _run_inner(args, scenarios):
     scenario = scenarios[args.scenario]
 
     def play():
-        with SwaySession(args.world, args.tools, scenario.portals, scenario.outputs) as session:
+        make = scenario.session or SwaySession
+        with make(args.world, args.tools, scenario.portals, scenario.outputs) as session:
             scenario.run(session, os.path.abspath(args.program))
 
     passed = harness.run_guarded(args.timeout, play)

@@ -1,0 +1,278 @@
+"""The screen capture on the desktops most people use, both on Wayland: a
+headless GNOME Shell (through GNOME's portal, whose first use asks the
+person) and a headless KWin (through KWin's own screenshots, and through
+KDE's portal where KWin refuses), at scale 1 and with outputs at scale 2.
+
+Every check compares with the compositor's own screenshot: the overlay
+shows the frozen desktop, dimmed; a selection copied with Enter is that
+desktop, pixel for pixel, in device pixels.
+"""
+
+import os
+import time
+
+import e2e_capture_wayland as pictures
+import gnome_session
+import kwin_session
+import sway_session
+from desktop_session import check, log, log_lines, logical_size, wait_until
+from program_steps import CAPTURE_IN_PLACE, EXIT, chat_without_ads
+from sway_session import Scenario
+
+OVERLAY = "截图"
+BOX_TITLE = "截图"
+UNANSWERED = ("截图没有开始：桌面在询问是否允许截图，但没有及时得到回答。\n"
+              "请在桌面的对话框中选择“允许”，然后再截一次图。")
+# GNOME's portal gives up on its own dialog after D-Bus's 25 s.
+PORTAL_GIVES_UP = 25
+
+
+def frozen_desktop(session, label):
+    desktop = session.desktop
+    return {o.name: desktop.grab(o, os.path.join(session.workdir, f"{label}-{o.name}.ppm"))
+            for o in desktop.outputs_made}
+
+
+def middle_part(output):
+    width, height = output.size
+    return width // 4, height // 3, width // 2, height // 3
+
+
+def overlays_up(app, outputs, timeout=None):
+    wait_until(lambda: f"{len(outputs)} overlays (now {app.visible_window_names()})",
+               lambda: len(app.overlays(OVERLAY)) == len(outputs), timeout=timeout)
+    started = time.monotonic()
+    # Painting follows mapping.
+    time.sleep(1.0)
+    return started
+
+
+def overlays_gone(app):
+    wait_until(lambda: f"the overlays to go (now {app.visible_window_names()})",
+               lambda: not app.overlays(OVERLAY))
+
+
+def check_overlays_show(session, frozen, label):
+    """Each output's overlay shows the desktop as it was frozen, all of it
+    at full resolution: a magnified quarter or a picture from the wrong
+    output fails."""
+    env = session.env
+    shown = frozen_desktop(session, label)
+    for output in session.desktop.outputs_made:
+        area = middle_part(output)
+        ok, factor, error = pictures.dimmed_copy_of(
+            env, pictures.crop(env, frozen[output.name], area, f"{label}-{output.name}-ref.ppm"),
+            pictures.crop(env, shown[output.name], area, f"{label}-{output.name}-now.ppm"))
+        check(ok, f"the overlay on {output.name} does not show the frozen desktop "
+                  f"(dimmed by {factor:.2f}, difference {error:.3f})")
+        log(f"overlay on {output.name} shows the frozen desktop (dimmed by {factor:.2f})")
+
+
+def select_and_copy(session, output, box):
+    """Drags out box (logical pixels within the output) and copies it with
+    Enter."""
+    desktop = session.desktop
+    x, y, width, height = box
+    desktop.pointer("move", output, x, y)
+    desktop.pointer("press")
+    for step in (1, 2, 3, 4):
+        desktop.pointer("move", output, x + (width - 1) * step // 4,
+                        y + (height - 1) * step // 4)
+    desktop.pointer("release")
+    time.sleep(0.3)
+    desktop.key("Return")
+
+
+def check_clipboard(session, frozen, output, box, pointer_allowed=False):
+    """The copy is the output as frozen, in device pixels; where the
+    picture may show the pointer, only a pointer's worth may differ."""
+    env = session.env
+    scale = output.scale
+    device = tuple(v * scale for v in box)
+    clip = os.path.join(session.workdir, "clipboard.png")
+    with open(clip, "wb") as handle:
+        handle.write(session.desktop.clipboard_png())
+    expected = pictures.crop(env, frozen[output.name], device, "clipboard-expected.ppm")
+    size = pictures.size_of(env, clip)
+    check(size == f"{device[2]}x{device[3]}",
+          f"clipboard image is {size}, expected {device[2]}x{device[3]}")
+    wrong = pictures.differing_pixels(env, expected, clip, fuzz="0%")
+    allowed = (32 * output.scale) ** 2 if pointer_allowed else 0
+    check(wrong <= allowed, f"{wrong:.0f} of {device[2] * device[3]} pixels of the clipboard "
+                            f"image differ from {output.name}")
+    log(f"clipboard: {device[2]}x{device[3]} device pixels as {output.name} showed them, "
+        f"{wrong:.0f} differing")
+
+
+def away_from_windows(output):
+    """A selection in logical pixels, in the output's lower left, clear of
+    the program's window (placed in the middle), the top bar and the
+    overlay's hint."""
+    width, height = logical_size(output)
+    return width // 20, height * 3 // 4, 200, 100
+
+
+def capture_and_copy(session, app, output, box=None, timeout=None, pointer_allowed=False):
+    """Capture in place, check every overlay against the compositor, copy a
+    selection on the output and check it. Returns the seconds from the
+    click to the overlays."""
+    box = box or away_from_windows(output)
+    frozen = frozen_desktop(session, "frozen")
+    clicked = time.monotonic()
+    app.press(app.chat, CAPTURE_IN_PLACE)
+    shown = overlays_up(app, session.desktop.outputs_made, timeout)
+    check_overlays_show(session, frozen, "overlay")
+    select_and_copy(session, output, box)
+    overlays_gone(app)
+    check_clipboard(session, frozen, output, box, pointer_allowed)
+    app.expect_running()
+    return shown - clicked
+
+
+def start(session, program, extra_env=None):
+    # The pointer out of the way of every selection and of the window.
+    desktop = session.desktop
+    last = desktop.outputs_made[-1]
+    width, height = logical_size(last)
+    desktop.pointer("move", last, width - 5, 40)
+    app = session.launch(program, extra_env)
+    app.chat = chat_without_ads(app)
+    return app
+
+
+def finish(app):
+    app.press(app.chat, EXIT)
+    app.expect_exit(0)
+
+
+def backend_used(app, name):
+    lines = log_lines(app, f"{name} grab took")
+    check(lines, f"no capture went through {name}: "
+                 f"{log_lines(app, 'grab took') or 'no grab logged'}")
+    log(lines[-1].strip())
+
+
+# --- GNOME ---------------------------------------------------------------------
+
+def shell_dialog_up(session, before):
+    """Whether the shell shows something over the desktop's middle (its
+    permission dialog dims everything else)."""
+    env = session.env
+    output = session.desktop.outputs_made[0]
+    now = session.desktop.grab(output, os.path.join(session.workdir, "dialog.ppm"))
+    area = middle_part(output)
+    return pictures.differing_pixels(
+        env, pictures.crop(env, before, area, "dialog-before.ppm"),
+        pictures.crop(env, now, area, "dialog-now.ppm")) > area[2] * area[3] // 10
+
+
+def gnome_permission(session, program):
+    """The first capture on GNOME: the shell asks. Left unanswered, the
+    program says so plainly instead of its time-out box; answered with
+    Allow, the capture goes on; asked no more afterwards."""
+    desktop = session.desktop
+    output = desktop.outputs_made[0]
+    app = start(session, program)
+    before = frozen_desktop(session, "before")[output.name]
+
+    clicked = time.monotonic()
+    app.press(app.chat, CAPTURE_IN_PLACE)
+    wait_until("the shell's permission dialog", lambda: shell_dialog_up(session, before))
+    log(f"the shell asks, {time.monotonic() - clicked:.1f} s after the click")
+    title, text = app.wait_alert(BOX_TITLE, timeout=PORTAL_GIVES_UP + 20)
+    waited = time.monotonic() - clicked
+    check(text == UNANSWERED, f"the box says {text!r}")
+    check(waited >= PORTAL_GIVES_UP, f"the box came after {waited:.1f} s, while the portal "
+                                     f"still waited for the dialog")
+    check(not app.overlays(OVERLAY), "an overlay came up without a picture")
+    log(f"unanswered: the box after {waited:.1f} s says the desktop is asking")
+    pictures.close_only_button(app, BOX_TITLE)
+    # The stale dialog is answered too late to count.
+    desktop.key("Tab")
+    desktop.key("Return")
+    wait_until("the stale dialog to close", lambda: not shell_dialog_up(session, before))
+
+    # Asked again: answered at once.
+    app.press(app.chat, CAPTURE_IN_PLACE)
+    wait_until("the shell's permission dialog again", lambda: shell_dialog_up(session, before))
+    desktop.key("Tab")  # the focus starts on Deny
+    answered = time.monotonic()
+    desktop.key("Return")
+    shown = overlays_up(app, desktop.outputs_made)
+    log(f"answered: the overlay {shown - answered:.2f} s after Allow")
+    select_and_copy(session, output, away_from_windows(output))
+    overlays_gone(app)
+    check("yes" in desktop.screenshot_permission(),
+          f"the answer was not stored: {desktop.screenshot_permission()}")
+
+    # Stored: no dialog, and the capture is right.
+    took = capture_and_copy(session, app, output)
+    log(f"click to overlay with the permission stored: {took:.2f} s")
+    backend_used(app, "portal")
+    finish(app)
+
+
+def gnome_scaled(session, program):
+    """Monitors at scale 2 (laid out by GNOME in device pixels): every
+    overlay shows its own monitor at full resolution, and a selection on the
+    scaled one is copied exactly."""
+    desktop = session.desktop
+    desktop.allow_screenshots()
+    app = start(session, program)
+    scaled = next(o for o in desktop.outputs_made if o.scale == 2)
+    took = capture_and_copy(session, app, scaled)
+    log(f"click to overlay: {took:.2f} s")
+    if len(desktop.outputs_made) > 1:
+        plain = next(o for o in desktop.outputs_made if o.scale == 1)
+        capture_and_copy(session, app, plain)
+    finish(app)
+
+
+# --- KWin ----------------------------------------------------------------------
+
+def kwin_direct(session, program):
+    """KWin's own screenshots: one native picture per output, no pointer in
+    it (it stands inside the selection while the capture starts)."""
+    desktop = session.desktop
+    app = start(session, program)
+    target = desktop.outputs_made[-1]
+    box = away_from_windows(target)
+    desktop.pointer("move", target, box[0] + 60, box[1] + 40)
+    took = capture_and_copy(session, app, target, box)
+    backend_used(app, "kwin")
+    check(not log_lines(app, "trying the next way"), "KWin refused the program")
+    log(f"click to overlay: {took:.2f} s")
+    finish(app)
+
+
+def kwin_refused(session, program):
+    """Without the program's desktop entry KWin refuses it, and the capture
+    goes through KDE's portal instead."""
+    desktop = session.desktop
+    app = start(session, program)
+    target = desktop.outputs_made[-1]
+    box = away_from_windows(target)
+    # KDE's portal puts the pointer into its picture.
+    desktop.pointer("move", target, box[0] + 60, box[1] + 40)
+    took = capture_and_copy(session, app, target, box, pointer_allowed=True)
+    check(log_lines(app, "trying the next way"), "KWin did not refuse")
+    backend_used(app, "portal")
+    log(f"click to overlay through the portal: {took:.2f} s")
+    finish(app)
+
+
+SCENARIOS = {
+    "gnome_permission": Scenario(gnome_permission, True, gnome_session.SCALE_1,
+                                 gnome_session.GnomeSession),
+    "gnome_mixed_scales": Scenario(gnome_scaled, True, gnome_session.MIXED,
+                                   gnome_session.GnomeSession),
+    "gnome_lone_scale_2": Scenario(gnome_scaled, True, gnome_session.LONE_SCALE_2,
+                                   gnome_session.GnomeSession),
+    "kwin_scale_1": Scenario(kwin_direct, True, kwin_session.SCALE_1, kwin_session.KWinSession),
+    "kwin_scale_2": Scenario(kwin_direct, True, kwin_session.SCALE_2, kwin_session.KWinSession),
+    "kwin_refused": Scenario(kwin_refused, True, kwin_session.SCALE_1,
+                             kwin_session.KWinSessionWithoutEntry),
+}
+
+if __name__ == "__main__":
+    sway_session.main(SCENARIOS, __doc__)

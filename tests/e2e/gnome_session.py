@@ -1,0 +1,198 @@
+"""A headless GNOME Shell (mutter) for the end-to-end runs, with GNOME's
+portal backend.
+
+gnome-shell needs a system bus, which a second private dbus-daemon gives,
+and dconf for its settings. It starts in the overview, which one Escape
+leaves. Input goes through mutter's RemoteDesktop interface: absolute pointer
+motion is given within a ScreenCast stream of the monitor, made in the same
+session. The screen is read through the shell's own Screenshot interface,
+which answers only callers owning one of a few well-known names. Monitors
+are laid out in device pixels, as GNOME 43 does; scales other than 1 are set
+through DisplayConfig once the shell is up.
+"""
+
+import os
+
+from gi.repository import Gio, GLib
+
+import desktop_session
+import sway_session
+from desktop_session import Output, check, log, wait_until
+from harness import run_tool
+
+# Scale 1, the issue's mixed arrangement, and a lone monitor at scale 2.
+SCALE_1 = (Output("Meta-0", (1920, 1080), (0, 0), 1),)
+MIXED = (Output("Meta-0", (3840, 2160), (0, 0), 2), Output("Meta-1", (1920, 1080), (3840, 0), 1))
+LONE_SCALE_2 = (Output("Meta-0", (3840, 2160), (0, 0), 2),)
+
+_SYSTEM_BUS = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path={socket}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+_KEYSYMS = {"Return": 0xff0d, "Escape": 0xff1b, "Tab": 0xff09}
+_BTN_LEFT = 0x110
+
+
+class GnomeDesktop(desktop_session.FullDesktop):
+    desktop_name = "GNOME"
+
+    def start(self):
+        self._prepare()
+        env = self.env
+        runtime = env["XDG_RUNTIME_DIR"]
+        # An empty system bus: without one the shell aborts at start.
+        socket = os.path.join(runtime, "system_bus_socket")
+        config = os.path.join(self.workdir, "system-bus.conf")
+        with open(config, "w") as handle:
+            handle.write(_SYSTEM_BUS.format(socket=socket))
+        self._start("system-bus", ["dbus-daemon", "--nofork", f"--config-file={config}"])
+        wait_until("the system bus", lambda: os.path.exists(socket))
+        env["DBUS_SYSTEM_BUS_ADDRESS"] = f"unix:path={socket}"
+
+        self._start("dconf", ["/usr/libexec/dconf-service"])
+        wait_until("dconf", lambda: self.name_owned("ca.desrt.dconf"))
+        self._settings()
+
+        argv = ["gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display=wl-gnome"]
+        for output in self.outputs_made:
+            argv.append(f"--virtual-monitor={output.size[0]}x{output.size[1]}")
+        self._start("gnome-shell", argv)
+        env["WAYLAND_DISPLAY"] = "wl-gnome"
+        wait_until("GNOME Shell on the bus", lambda: self.name_owned("org.gnome.Shell")
+                   and os.path.exists(os.path.join(runtime, "wl-gnome")), timeout=60)
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        # The shell answers screenshots only to a few well-known names.
+        self._call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                   "RequestName", GLib.Variant("(su)", ("org.gnome.Screenshot", 4)))
+        self._arrange_monitors()
+        self._start_session_services([
+            ("portal-gnome", "/usr/libexec/xdg-desktop-portal-gnome",
+             "org.freedesktop.impl.portal.desktop.gnome"),
+            ("portal-gtk", "/usr/libexec/xdg-desktop-portal-gtk",
+             "org.freedesktop.impl.portal.desktop.gtk")])
+        self._remote_desktop()
+        # The shell starts in the overview.
+        self.key("Escape")
+        wait_until("the overview to close", lambda: not self._overview_active())
+        wait_until("the wallpapers", self.wallpapers_drawn)
+        log(f"GNOME Shell ready with {[o.name for o in self.outputs_made]}")
+
+    def _settings(self):
+        width = max(o.place[0] + o.size[0] for o in self.outputs_made)
+        height = max(o.place[1] + o.size[1] for o in self.outputs_made)
+        # One picture over the whole layout, so no two outputs look alike.
+        picture = sway_session.wallpaper(self.workdir, self.env, "gnome", f"{width}x{height}",
+                                         first=True)
+        for schema, key, value in (
+                ("org.gnome.desktop.background", "picture-uri", f"'file://{picture}'"),
+                ("org.gnome.desktop.background", "picture-options", "'spanned'"),
+                ("org.gnome.desktop.interface", "enable-animations", "false"),
+                ("org.gnome.desktop.interface", "cursor-blink", "false")):
+            run_tool(["gsettings", "set", schema, key, value], self.env)
+
+    def _call(self, service, path, interface, method, parameters=None, reply=None,
+              timeout=30000, fds=None):
+        if fds is not None:
+            result, _ = self.bus.call_with_unix_fd_list_sync(
+                service, path, interface, method, parameters,
+                GLib.VariantType(reply) if reply else None, Gio.DBusCallFlags.NONE, timeout, fds,
+                None)
+            return result
+        return self.bus.call_sync(service, path, interface, method, parameters,
+                                  GLib.VariantType(reply) if reply else None,
+                                  Gio.DBusCallFlags.NONE, timeout, None)
+
+    def _overview_active(self):
+        value = self._call("org.gnome.Shell", "/org/gnome/Shell",
+                           "org.freedesktop.DBus.Properties", "Get",
+                           GLib.Variant("(ss)", ("org.gnome.Shell", "OverviewActive")))
+        return value.unpack()[0]
+
+    def _arrange_monitors(self):
+        if all(o.scale == 1 for o in self.outputs_made):
+            return
+        display = ("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig",
+                   "org.gnome.Mutter.DisplayConfig")
+        serial, monitors, _, _ = self._call(*display, "GetCurrentState").unpack()
+        modes = {}
+        for (connector, *_), monitor_modes, _ in monitors:
+            modes[connector] = next(m[0] for m in monitor_modes if m[6].get("is-current"))
+        logical = [(o.place[0], o.place[1], float(o.scale), 0, index == 0,
+                    [(o.name, modes[o.name], {})]) for index, o in enumerate(self.outputs_made)]
+        # Method 1: for this session only, without the "keep these settings?"
+        # dialog.
+        self._call(*display, "ApplyMonitorsConfig",
+                   GLib.Variant("(uua(iiduba(ssa{sv}))a{sv})", (serial, 1, logical, {})))
+        wait_until("the monitors at their scales", self._scales_applied)
+
+    def _scales_applied(self):
+        _, _, logical, _ = self._call("org.gnome.Mutter.DisplayConfig",
+                                      "/org/gnome/Mutter/DisplayConfig",
+                                      "org.gnome.Mutter.DisplayConfig",
+                                      "GetCurrentState").unpack()
+        found = {monitors[0][0]: (x, y, scale) for x, y, scale, _, _, monitors, _ in logical}
+        return all(found.get(o.name) == (o.place[0], o.place[1], o.scale)
+                   for o in self.outputs_made)
+
+    def _remote_desktop(self):
+        """A RemoteDesktop session with one screen-cast stream per monitor,
+        which absolute pointer motion is given against."""
+        path = self._call("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
+                          "org.gnome.Mutter.RemoteDesktop", "CreateSession").unpack()[0]
+        self._remote = path
+        session_id = self._call("org.gnome.Mutter.RemoteDesktop", path,
+                                "org.freedesktop.DBus.Properties", "Get",
+                                GLib.Variant("(ss)", ("org.gnome.Mutter.RemoteDesktop.Session",
+                                                      "SessionId"))).unpack()[0]
+        cast = self._call("org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast",
+                          "org.gnome.Mutter.ScreenCast", "CreateSession",
+                          GLib.Variant("(a{sv})", ({"remote-desktop-session-id":
+                                                    GLib.Variant("s", session_id)},))).unpack()[0]
+        self._streams = {}
+        for output in self.outputs_made:
+            self._streams[output.name] = self._call(
+                "org.gnome.Mutter.ScreenCast", cast, "org.gnome.Mutter.ScreenCast.Session",
+                "RecordMonitor", GLib.Variant("(sa{sv})", (output.name, {}))).unpack()[0]
+        self._call("org.gnome.Mutter.RemoteDesktop", path,
+                   "org.gnome.Mutter.RemoteDesktop.Session", "Start")
+
+    def _notify(self, method, signature, values):
+        self._call("org.gnome.Mutter.RemoteDesktop", self._remote,
+                   "org.gnome.Mutter.RemoteDesktop.Session", method,
+                   GLib.Variant(signature, values))
+
+    def pointer(self, command, output=None, x=None, y=None):
+        if command == "move":
+            # Within the monitor's stream, which is in device pixels.
+            self._notify("NotifyPointerMotionAbsolute", "(sdd)",
+                         (self._streams[output.name], float(x * output.scale),
+                          float(y * output.scale)))
+        else:
+            self._notify("NotifyPointerButton", "(ib)", (_BTN_LEFT, command == "press"))
+
+    def key(self, name):
+        for pressed in (True, False):
+            self._notify("NotifyKeyboardKeysym", "(ub)", (_KEYSYMS[name], pressed))
+
+    def grab(self, output, path):
+        ok, _ = self._call("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot",
+                           "org.gnome.Shell.Screenshot", "ScreenshotArea",
+                           GLib.Variant("(iiiibs)", (output.place[0], output.place[1],
+                                                     output.size[0], output.size[1], False,
+                                                     path))).unpack()
+        check(ok, f"the shell took no screenshot of {output.name}")
+        return path
+
+
+class GnomeSession(desktop_session.DesktopSession):
+    desktop_class = GnomeDesktop
