@@ -1,6 +1,7 @@
 #include "CameraDll/grab/x11_grabber.h"
 
 #include "CameraDll/capture_log.h"
+#include "CameraDll/geometry/layout_split.h"
 #include "CameraDll/grab/opaque_pixels.h"
 #include "CameraDll/grab/picture_memory.h"
 #include "CameraDll/grab/qt_grabber.h"
@@ -246,7 +247,7 @@ GrabOutcome X11Grabber::grab() {
         const qreal scale = screen->devicePixelRatio();
         // Qt keeps a screen's top-left corner in device pixels when it scales.
         const QRect device =
-            QRect(logical.topLeft(), (QSizeF(logical.size()) * scale).toSize()) & root->bounds;
+            QRect(logical.topLeft(), DeviceSize(logical.size(), scale)) & root->bounds;
         if (device.isEmpty())
             continue;
         QImage image = MappedImage(device.size(), QImage::Format_RGB32);
