@@ -79,13 +79,20 @@ GrabOutcome PortalGrabber::grab() {
     for (QScreen* screen : screens)
         places.push_back({screen->geometry(), screen->devicePixelRatio()});
     const std::vector<QRect> parts = SplitLayout(picture.size(), places);
+    const bool devicePixels = GeometriesInDevicePixels(picture.size(), places);
     GrabOutcome outcome;
     for (qsizetype i = 0; i < screens.size(); ++i) {
         const QRect& part = parts[std::size_t(i)];
+        const ScreenPlace& place = places[std::size_t(i)];
+        const QRect geometry = WindowGeometry(place, devicePixels);
+        qCDebug(lcCapture, "screen %s at %d,%d %dx%d scale %g%s: part %d,%d %dx%d",
+                qPrintable(screens[i]->name()), place.geometry.x(), place.geometry.y(),
+                place.geometry.width(), place.geometry.height(), place.scale,
+                devicePixels ? " (device pixels)" : "", part.x(), part.y(), part.width(),
+                part.height());
         if (part.isEmpty())
             continue;
-        const ScreenPlace& place = places[std::size_t(i)];
-        const QSize device = DeviceSize(place.geometry.size(), place.scale);
+        const QSize device = DeviceSize(geometry.size(), place.scale);
         // One screen at its own scale is the whole picture: no copy.
         QImage image = part == picture.rect() ? picture : picture.copy(part);
         if (image.size() != device)
@@ -93,7 +100,7 @@ GrabOutcome PortalGrabber::grab() {
         // Opaque pixels without alpha draw fastest; in place, no second buffer.
         image.convertTo(QImage::Format_RGB32);
         image.setDevicePixelRatio(place.scale);
-        outcome.shots.push_back({place.geometry, QPixmap::fromImage(std::move(image)), screens[i]});
+        outcome.shots.push_back({geometry, QPixmap::fromImage(std::move(image)), screens[i]});
     }
     if (outcome.shots.empty())
         return GrabOutcome::failed(GrabFailure::NoScreen,

@@ -33,6 +33,7 @@ class FullDesktop(harness.Desktop):
     and read the screen."""
 
     desktop_name = None  # XDG_CURRENT_DESKTOP
+    button_mnemonic = ""  # what Qt adds to a message box's button here
 
     def __init__(self, workdir, tools, portals, outputs):
         super().__init__(workdir)
@@ -126,7 +127,7 @@ class FullDesktop(harness.Desktop):
     def wallpapers_drawn(self):
         for output in self.outputs_made:
             picture = self.grab(output, os.path.join(self.workdir, f"probe-{output.name}.png"))
-            if sway_session.image_stddev(picture, self.env) < 0.05:
+            if sway_session.image_stddev(picture, self.env) < 0.02:
                 return False
         return True
 
@@ -135,6 +136,13 @@ class FullDesktop(harness.Desktop):
                               capture_output=True, timeout=20, stdin=subprocess.DEVNULL)
         check(done.returncode == 0, f"wl-paste failed: {done.stderr!r}")
         return done.stdout
+
+    def selection_box(self, output):
+        """A selection in logical pixels within the output, in its lower
+        left, clear of the program's window (placed further up), the top bar
+        and the overlay's hint."""
+        width, height = logical_size(output)
+        return width // 20, height * 3 // 4, 200, 100
 
     # What a subclass provides.
     def grab(self, output, path):
@@ -154,6 +162,11 @@ class FullDesktop(harness.Desktop):
 class DesktopProgram(harness.Program):
     """The program on a desktop without a window list: its windows are
     read from the accessibility bus alone."""
+
+    def dismiss_alert(self, title=None, text=None, *, button):
+        # Under GNOME's platform theme Qt gives its buttons a mnemonic.
+        return super().dismiss_alert(title, text,
+                                     button=button + self.session.desktop.button_mnemonic)
 
     def visible_windows(self):
         return [(0, window.name) for window in self.top_levels()

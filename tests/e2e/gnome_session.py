@@ -6,12 +6,14 @@ and dconf for its settings. It starts in the overview, which one Escape
 leaves. Input goes through mutter's RemoteDesktop interface: absolute pointer
 motion is given within a ScreenCast stream of the monitor, made in the same
 session. The screen is read through the shell's own Screenshot interface,
-which answers only callers owning one of a few well-known names. Monitors
+which answers only callers owning one of a few well-known names; its
+picture of the whole stage is cut into monitors by their places. Monitors
 are laid out in device pixels, as GNOME 43 does; scales other than 1 are set
 through DisplayConfig once the shell is up.
 """
 
 import os
+import time
 
 from gi.repository import Gio, GLib
 
@@ -45,6 +47,7 @@ _BTN_LEFT = 0x110
 
 class GnomeDesktop(desktop_session.FullDesktop):
     desktop_name = "GNOME"
+    button_mnemonic = "(O)"
 
     def start(self):
         self._prepare()
@@ -61,20 +64,24 @@ class GnomeDesktop(desktop_session.FullDesktop):
 
         self._start("dconf", ["/usr/libexec/dconf-service"])
         wait_until("dconf", lambda: self.name_owned("ca.desrt.dconf"))
-        self._settings()
 
         argv = ["gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display=wl-gnome"]
         for output in self.outputs_made:
             argv.append(f"--virtual-monitor={output.size[0]}x{output.size[1]}")
         self._start("gnome-shell", argv)
         env["WAYLAND_DISPLAY"] = "wl-gnome"
-        wait_until("GNOME Shell on the bus", lambda: self.name_owned("org.gnome.Shell")
-                   and os.path.exists(os.path.join(runtime, "wl-gnome")), timeout=60)
+        wait_until("GNOME Shell on the bus", lambda: os.path.exists(os.path.join(runtime, "wl-gnome"))
+                   and all(self.name_owned(name) for name in (
+                       "org.gnome.Shell", "org.gnome.Mutter.DisplayConfig",
+                       "org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.ScreenCast",
+                       "org.gnome.Shell.Screenshot")), timeout=60)
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         # The shell answers screenshots only to a few well-known names.
         self._call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                    "RequestName", GLib.Variant("(su)", ("org.gnome.Screenshot", 4)))
         self._arrange_monitors()
+        # After the monitors change: the backgrounds made before stay grey.
+        self._settings()
         self._start_session_services([
             ("portal-gnome", "/usr/libexec/xdg-desktop-portal-gnome",
              "org.freedesktop.impl.portal.desktop.gnome"),
@@ -99,6 +106,20 @@ class GnomeDesktop(desktop_session.FullDesktop):
                 ("org.gnome.desktop.interface", "enable-animations", "false"),
                 ("org.gnome.desktop.interface", "cursor-blink", "false")):
             run_tool(["gsettings", "set", schema, key, value], self.env)
+
+    def wallpapers_drawn(self):
+        if super().wallpapers_drawn():
+            return True
+        # A spanned background stays grey on a monitor whose scale was set
+        # after the shell started, until the option changes once more.
+        now = time.monotonic()
+        if now - getattr(self, "_redrawn", 0) > 2:
+            self._redrawn = now
+            for option in ("'zoom'", "'spanned'"):
+                run_tool(["gsettings", "set", "org.gnome.desktop.background", "picture-options",
+                          option], self.env)
+                time.sleep(0.5)
+        return False
 
     def _call(self, service, path, interface, method, parameters=None, reply=None,
               timeout=30000, fds=None):
@@ -174,23 +195,40 @@ class GnomeDesktop(desktop_session.FullDesktop):
     def pointer(self, command, output=None, x=None, y=None):
         if command == "move":
             # Within the monitor's stream, which is in device pixels.
+            # Within the monitor's stream, in device pixels. Mutter 43 checks
+            # them against the monitor's logical size, though: on a scaled
+            # monitor only its top-left part can be reached (see
+            # selection_box).
             self._notify("NotifyPointerMotionAbsolute", "(sdd)",
                          (self._streams[output.name], float(x * output.scale),
                           float(y * output.scale)))
         else:
             self._notify("NotifyPointerButton", "(ib)", (_BTN_LEFT, command == "press"))
 
+    def selection_box(self, output):
+        if output.scale == 1:
+            return super().selection_box(output)
+        # Within the part of a scaled monitor the pointer can reach, right of
+        # where the shell puts the program's window.
+        width, height = desktop_session.logical_size(output)
+        return width // 4 + 20, height // 4 + 30, 200, 100
+
     def key(self, name):
         for pressed in (True, False):
             self._notify("NotifyKeyboardKeysym", "(ub)", (_KEYSYMS[name], pressed))
 
     def grab(self, output, path):
+        # The whole stage, cut: the shell's ScreenshotArea takes areas in
+        # another space than the stage's device pixels, and refuses most of
+        # those on a scaled monitor.
+        whole = os.path.join(self.workdir, "stage.png")
         ok, _ = self._call("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot",
-                           "org.gnome.Shell.Screenshot", "ScreenshotArea",
-                           GLib.Variant("(iiiibs)", (output.place[0], output.place[1],
-                                                     output.size[0], output.size[1], False,
-                                                     path))).unpack()
-        check(ok, f"the shell took no screenshot of {output.name}")
+                           "org.gnome.Shell.Screenshot", "Screenshot",
+                           GLib.Variant("(bbs)", (False, False, whole))).unpack()
+        check(ok, "the shell took no screenshot")
+        (x, y), (width, height) = output.place, output.size
+        run_tool(["convert", whole, "-crop", f"{width}x{height}+{x}+{y}", "+repage", path],
+                 self.env, timeout=60)
         return path
 
 
