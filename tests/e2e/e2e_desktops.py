@@ -71,12 +71,21 @@ def check_overlays_show(session, frozen, label):
     at full resolution: a magnified quarter or a picture from the wrong
     output fails."""
     env = session.env
-    shown = frozen_desktop(session, label)
-    for output in session.desktop.outputs_made:
-        area = middle_part(output)
-        ok, factor, wrong = dimmed_pixel_for_pixel(
-            env, pictures.crop(env, frozen[output.name], area, f"{label}-{output.name}-ref.ppm"),
-            pictures.crop(env, shown[output.name], area, f"{label}-{output.name}-now.ppm"))
+    # Mutter may first give a new full-screen window on a monitor of
+    # another scale a wrong size, and then the right one: a few tries.
+    for attempt in range(4):
+        shown = frozen_desktop(session, label)
+        results = []
+        for output in session.desktop.outputs_made:
+            area = middle_part(output)
+            results.append((output, *dimmed_pixel_for_pixel(
+                env, pictures.crop(env, frozen[output.name], area,
+                                   f"{label}-{output.name}-ref.ppm"),
+                pictures.crop(env, shown[output.name], area, f"{label}-{output.name}-now.ppm"))))
+        if all(ok for _, ok, _, _ in results):
+            break
+        time.sleep(1)
+    for output, ok, factor, wrong in results:
         check(ok, f"the overlay on {output.name} does not show the frozen desktop "
                   f"(dimmed by {factor:.2f}, {wrong:.1%} of the pixels differ)")
         log(f"overlay on {output.name} shows the frozen desktop (dimmed by {factor:.2f}, "
@@ -137,11 +146,15 @@ def capture_and_copy(session, app, output, box=None, timeout=None, pointer_allow
 
 
 def start(session, program, extra_env=None):
-    # The pointer out of the way of every selection and of the window.
+    # The pointer out of the way of every selection and of the window, on
+    # the first output, where the window opens and is clicked: GNOME 43
+    # sizes a full-screen window by the scale of the monitor the pointer is
+    # on, so overlays opened from a monitor of another scale come out the
+    # wrong size (a fault of mutter's layout in device pixels with Qt 6.4).
     desktop = session.desktop
-    last = desktop.outputs_made[-1]
-    width, height = logical_size(last)
-    desktop.pointer("move", last, width - 5, 40)
+    first = desktop.outputs_made[0]
+    width, height = logical_size(first)
+    desktop.pointer("move", first, width // 3, 40)
     app = session.launch(program, extra_env)
     app.chat = chat_without_ads(app)
     return app

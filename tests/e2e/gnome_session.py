@@ -13,7 +13,6 @@ through DisplayConfig once the shell is up.
 """
 
 import os
-import time
 
 from gi.repository import Gio, GLib
 
@@ -97,29 +96,17 @@ class GnomeDesktop(desktop_session.FullDesktop):
     def _settings(self):
         width = max(o.place[0] + o.size[0] for o in self.outputs_made)
         height = max(o.place[1] + o.size[1] for o in self.outputs_made)
-        # One picture over the whole layout, so no two outputs look alike.
+        # The picture zoomed to fill each monitor: the monitors differ in
+        # size, so they still differ in pixels. (Spanned, a monitor whose
+        # scale was set after the shell started often stays grey.)
         picture = sway_session.wallpaper(self.workdir, self.env, "gnome", f"{width}x{height}",
                                          first=True)
         for schema, key, value in (
                 ("org.gnome.desktop.background", "picture-uri", f"'file://{picture}'"),
-                ("org.gnome.desktop.background", "picture-options", "'spanned'"),
+                ("org.gnome.desktop.background", "picture-options", "'zoom'"),
                 ("org.gnome.desktop.interface", "enable-animations", "false"),
                 ("org.gnome.desktop.interface", "cursor-blink", "false")):
             run_tool(["gsettings", "set", schema, key, value], self.env)
-
-    def wallpapers_drawn(self):
-        if super().wallpapers_drawn():
-            return True
-        # A spanned background stays grey on a monitor whose scale was set
-        # after the shell started, until the option changes once more.
-        now = time.monotonic()
-        if now - getattr(self, "_redrawn", 0) > 2:
-            self._redrawn = now
-            for option in ("'zoom'", "'spanned'"):
-                run_tool(["gsettings", "set", "org.gnome.desktop.background", "picture-options",
-                          option], self.env)
-                time.sleep(0.5)
-        return False
 
     def _call(self, service, path, interface, method, parameters=None, reply=None,
               timeout=30000, fds=None):
