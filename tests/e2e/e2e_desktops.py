@@ -281,6 +281,60 @@ def kwin_refused(session, program):
     finish(app)
 
 
+def kwin_fcitx5(session, program):
+    """Chinese through fcitx5 on Wayland: Qt talks to it over the session
+    bus, whatever the compositor, and hands it the keys KWin delivers."""
+    import e2e_input_method as ime
+    desktop = session.desktop
+    desktop.env.update(ime.start_fcitx5(session))
+    app = start(session, program)
+    output = desktop.outputs_made[0]
+    box = desktop.selection_box(output)
+    text_at = (box[0] + 20, box[1] + 20)
+
+    def select():
+        app.press(app.chat, CAPTURE_IN_PLACE)
+        overlays_up(app, desktop.outputs_made)
+        x, y, width, height = box
+        desktop.pointer("move", output, x, y)
+        desktop.pointer("press")
+        desktop.pointer("move", output, x + width - 1, y + height - 1)
+        desktop.pointer("release")
+        time.sleep(0.3)
+
+    def copied(label):
+        desktop.key("Return")
+        overlays_gone(app)
+        time.sleep(0.5)
+        path = os.path.join(session.workdir, f"{label}.png")
+        with open(path, "wb") as handle:
+            handle.write(desktop.clipboard_png())
+        return path
+
+    select()
+    background = copied("background")
+    select()
+    from e2e_capture import toolbar_button
+    toolbar_button(app, "文字")
+    desktop.pointer("move", output, *text_at)
+    desktop.pointer("press")
+    desktop.pointer("release")
+    for letter in "nihao":
+        desktop.key(letter)
+    desktop.key("space")
+    time.sleep(0.5)
+    desktop.key("Return")  # ends the text
+    copy = copied("typed")
+    expected = os.path.join(session.workdir, "typed-expected.png")
+    run_tool = __import__("harness").run_tool
+    run_tool([os.path.join(desktop.tools, "quobel_render_text"), background, str(box[0]),
+              str(box[1]), str(text_at[0]), str(text_at[1]), "你好", expected], session.env)
+    wrong = pictures.differing_pixels(session.env, expected, copy, fuzz="0%")
+    check(wrong == 0, f"the copy is not 你好 as the text tool draws it ({wrong:.0f} pixels differ)")
+    log("fcitx5 on KWin: 你好 in the copy, pixel for pixel")
+    finish(app)
+
+
 SCENARIOS = {
     "gnome_permission": Scenario(gnome_permission, True, gnome_session.SCALE_1,
                                  gnome_session.GnomeSession),
@@ -290,6 +344,7 @@ SCENARIOS = {
                                    gnome_session.GnomeSession),
     "kwin_scale_1": Scenario(kwin_direct, True, kwin_session.SCALE_1, kwin_session.KWinSession),
     "kwin_scale_2": Scenario(kwin_direct, True, kwin_session.SCALE_2, kwin_session.KWinSession),
+    "kwin_fcitx5": Scenario(kwin_fcitx5, False, kwin_session.SCALE_1, kwin_session.KWinSession),
     "kwin_refused": Scenario(kwin_refused, True, kwin_session.SCALE_1,
                              kwin_session.KWinSessionWithoutEntry),
 }

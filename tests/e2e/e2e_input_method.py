@@ -39,7 +39,7 @@ def start_ibus(session):
     wait_until("the libpinyin engine", lambda: run_tool(["ibus", "engine", "libpinyin"], env,
                                                         check_rc=False) is not None
                and run_tool(["ibus", "engine"], env, check_rc=False).strip() == "libpinyin")
-    return {"QT_IM_MODULE": "ibus"}, run_tool(["ibus", "address"], env).strip()
+    return {"QT_IM_MODULE": "ibus"}
 
 
 def start_fcitx5(session):
@@ -60,7 +60,7 @@ def start_fcitx5(session):
         ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
          "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.fcitx.Fcitx5"],
         session.env, check_rc=False))
-    return {"QT_IM_MODULE": "fcitx"}, None
+    return {"QT_IM_MODULE": "fcitx"}
 
 
 # --- steps ------------------------------------------------------------------------
@@ -150,32 +150,12 @@ def candidate_window_shown(session, before):
           "the candidate window is hidden behind the overlay")
 
 
-def cursor_rectangles(monitor_log):
-    """The text cursor rectangles Qt told ibus, from a dbus-monitor log."""
-    with open(monitor_log, encoding="utf-8", errors="replace") as handle:
-        lines = handle.read().split("member=SetCursorLocation")[1:]
-    found = []
-    for chunk in lines:
-        numbers = [int(word) for line in chunk.splitlines()[1:5] for word in line.split()
-                   if word.lstrip("-").isdigit()]
-        if len(numbers) >= 4:
-            found.append(tuple(numbers[:4]))
-    return found
-
-
 # --- the scenarios ----------------------------------------------------------------
 
 def typing(session, program, links, start_method, name):
     # Where quobel_render_text is, set by the test's registration.
     tools = os.environ.get("QUOBEL_TEST_TOOLS", os.path.dirname(program))
-    env, ibus_address = start_method(session)
-    session.desktop.env.update(env)
-    monitor_log = None
-    if ibus_address:
-        monitor_log = os.path.join(session.workdir, "ibus-monitor.log")
-        session.desktop._start("ibus-monitor", ["dbus-monitor", "--address", ibus_address,
-                                                "member=SetCursorLocation"],
-                                env=session.env)
+    session.desktop.env.update(start_method(session))
     app = session.launch(program)
     app.chat = chat_without_ads(app)
     session.text_tool = lambda: toolbar_button(app, "文字")
@@ -196,13 +176,6 @@ def typing(session, program, links, start_method, name):
     key(session, "space")
     key(session, "Return")
     check_text(session, tools, background, copy(session, app, "space"), "你好", f"{name} space")
-    if monitor_log:
-        rectangles = cursor_rectangles(monitor_log)
-        check(rectangles, "Qt never told ibus where the text cursor is")
-        x, y, width, height = rectangles[-1]
-        log(f"ibus was told the text cursor is at {x},{y} {width}x{height}")
-        check(TEXT_AT[0] <= x <= TEXT_AT[0] + 200 and TEXT_AT[1] - 5 <= y <= TEXT_AT[1] + 40
-              and height > 10, f"the cursor rectangle {rectangles[-1]} is not at the text")
 
     # Still composing when a click elsewhere ends the text: what was
     # composed stays.
@@ -238,7 +211,8 @@ def ibus(session, program, links):
 
 
 def fcitx5(session, program, links):
-    session.composed = {"fcitx5": "你好"}
+    # fcitx5 shows the pinyin itself while composing.
+    session.composed = {"fcitx5": "ni hao"}
     typing(session, program, links, start_fcitx5, "fcitx5")
 
 

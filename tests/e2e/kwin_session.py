@@ -34,7 +34,8 @@ SCALE_1 = (Output("Virtual-0", (1920, 1080), (0, 0), 1),)
 SCALE_2 = (Output("Virtual-0", (3840, 2160), (0, 0), 2),
            Output("Virtual-1", (3840, 2160), (1920, 0), 2))
 
-_KEYCODES = {"Return": 28, "Escape": 1, "Tab": 15}
+_KEYCODES = {"Return": 28, "Escape": 1, "Tab": 15, "space": 57, "a": 30, "h": 35, "i": 23,
+             "n": 49, "o": 24}
 ENTRY = "net.example.qorhome.quobel.desktop"
 
 
