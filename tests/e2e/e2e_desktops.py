@@ -50,6 +50,8 @@ def overlays_up(app, outputs, timeout=None):
 def overlays_gone(app):
     wait_until(lambda: f"the overlays to go (now {app.visible_window_names()})",
                lambda: not app.overlays(OVERLAY))
+    # The compositor shows the desktop again a frame or two later.
+    time.sleep(1.0)
 
 
 def dimmed_pixel_for_pixel(env, reference, shot):

@@ -18,6 +18,7 @@ session's data folder before KWin starts:
 """
 
 import configparser
+import glob
 import os
 import select
 import shutil
@@ -86,7 +87,7 @@ class KWinDesktop(desktop_session.FullDesktop):
         self._processes.append(("fake-input", self._input))
         self._answer("ready")
         self._start_session_services([
-            ("portal-kde", "/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde",
+            ("portal-kde", glob.glob("/usr/lib/*/libexec/xdg-desktop-portal-kde")[0],
              "org.freedesktop.impl.portal.desktop.kde")])
         wait_until("the wallpapers", self.wallpapers_drawn)
         log(f"KWin ready with {[o.name for o in self.outputs_made]}")
