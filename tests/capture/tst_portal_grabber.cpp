@@ -302,7 +302,7 @@ void PortalGrabberTest::filesOutsideTheAllowedFoldersAreKept() {
 
 void PortalGrabberTest::quittingDuringTheWaitCancelsAndCloses() {
     portal_->script = Script::Silent;
-    QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(0); });
+    QTimer::singleShot(200, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
     QCOMPARE(grab().failure, GrabFailure::Cancelled);
     QCOMPARE(portal_->tokens.size(), 1);
     QTRY_COMPARE(portal_->closed.size(), 1);
