@@ -214,6 +214,3 @@ def log_lines(program, text):
     with open(program.output, encoding="utf-8", errors="replace") as handle:
         return [line.rstrip("\n") for line in handle if text in line]
 
-
-__all__ = ["Output", "FullDesktop", "DesktopProgram", "DesktopSession", "log_lines", "check",
-           "log", "wait_until", "logical_size"]

@@ -12,10 +12,13 @@ import os
 import time
 
 import e2e_capture_wayland as pictures
+import e2e_input_method
 import gnome_session
 import kwin_session
 import sway_session
 from desktop_session import check, log, log_lines, logical_size, wait_until
+from e2e_capture import toolbar_button
+from harness import run_tool
 from program_steps import CAPTURE_IN_PLACE, EXIT, chat_without_ads
 from sway_session import Scenario
 
@@ -301,9 +304,8 @@ def kwin_refused(session, program):
 def kwin_fcitx5(session, program):
     """Chinese through fcitx5 on Wayland: Qt talks to it over the session
     bus, whatever the compositor, and hands it the keys KWin delivers."""
-    import e2e_input_method as ime
     desktop = session.desktop
-    desktop.env.update(ime.start_fcitx5(session))
+    desktop.env.update(e2e_input_method.start_fcitx5(session))
     app = start(session, program)
     output = desktop.outputs_made[0]
     box = desktop.selection_box(output)
@@ -331,7 +333,6 @@ def kwin_fcitx5(session, program):
     select()
     background = copied("background")
     select()
-    from e2e_capture import toolbar_button
     toolbar_button(app, "文字")
     desktop.pointer("move", output, *text_at)
     desktop.pointer("press")
@@ -343,7 +344,6 @@ def kwin_fcitx5(session, program):
     desktop.key("Return")  # ends the text
     copy = copied("typed")
     expected = os.path.join(session.workdir, "typed-expected.png")
-    run_tool = __import__("harness").run_tool
     run_tool([os.path.join(desktop.tools, "quobel_render_text"), background, str(box[0]),
               str(box[1]), str(text_at[0]), str(text_at[1]), "你好", expected], session.env)
     wrong = pictures.differing_pixels(session.env, expected, copy, fuzz="0%")

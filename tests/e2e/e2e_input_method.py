@@ -121,9 +121,8 @@ def check_text(session, tools, background, copied, text, label):
     log(f"{label}: the copy shows {text!r}, pixel for pixel")
 
 
-def start_text(session):
-    toolbar_button_named = session.text_tool
-    toolbar_button_named()
+def start_text(session, app):
+    toolbar_button(app, "文字")
     click(session, TEXT_AT)
 
 
@@ -158,7 +157,6 @@ def typing(session, program, links, start_method, name):
     session.desktop.env.update(start_method(session))
     app = session.launch(program)
     app.chat = chat_without_ads(app)
-    session.text_tool = lambda: toolbar_button(app, "文字")
 
     # The selection without text, for the renderings to draw on.
     select(session, app)
@@ -167,7 +165,7 @@ def typing(session, program, links, start_method, name):
     # Pinyin and a space: the first candidate, 你好. The text ends with
     # Enter once nothing is composed.
     select(session, app)
-    start_text(session)
+    start_text(session, app)
     root = os.path.join(session.workdir, "typing.png")
     run_tool(["import", "-window", "root", root], session.env, timeout=30)
     type_keys(session, "nihao")
@@ -180,7 +178,7 @@ def typing(session, program, links, start_method, name):
     # Still composing when a click elsewhere ends the text: what was
     # composed stays.
     select(session, app)
-    start_text(session)
+    start_text(session, app)
     type_keys(session, "nihao")
     click(session, ELSEWHERE)
     shown = session.composed[name]
@@ -191,7 +189,7 @@ def typing(session, program, links, start_method, name):
     # composition; the text ends with the next one.
     for ending, kept in (("Return", "nihao"), ("Escape", "")):
         select(session, app)
-        start_text(session)
+        start_text(session, app)
         type_keys(session, "nihao")
         key(session, ending)
         key(session, ending)
