@@ -42,9 +42,10 @@ PortalSurroundings LookAround(QDBusConnection bus) {
     if (!bus.isConnected())
         return around;
     around.permission = LookUpPermission(bus);
-    around.kde = qEnvironmentVariable("XDG_CURRENT_DESKTOP")
-                     .split(QLatin1Char(':'))
-                     .contains(QLatin1String("KDE"), Qt::CaseInsensitive);
+    const QStringList desktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'));
+    around.gnome = desktops.contains(QLatin1String("GNOME"), Qt::CaseInsensitive);
+    around.kde = desktops.contains(QLatin1String("KDE"), Qt::CaseInsensitive);
     if (around.kde && bus.interface())
         around.kdeBackendRunning =
             bus.interface()
@@ -69,7 +70,10 @@ GrabFailure ClassifyPortalFailure(PortalAnswer::Kind answer, const PortalSurroun
             return GrabFailure::ServiceIncomplete;
         return GrabFailure::ServiceFailed;
     case PortalAnswer::Kind::TimedOut:
-        if (around.permission == Permission::NotAsked)
+        // Without the store the frontend takes the permission for unset, and
+        // asks all the same.
+        if (around.gnome &&
+            (around.permission == Permission::NotAsked || around.permission == Permission::NoStore))
             return GrabFailure::Unanswered;
         return GrabFailure::TimedOut;
     case PortalAnswer::Kind::Failed:

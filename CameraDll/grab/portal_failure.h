@@ -18,6 +18,10 @@ struct PortalSurroundings {
     // "Allow Applications to Take Screenshots?" dialog there).
     enum class Permission { NoStore, NotAsked, Granted, Denied };
     Permission permission = Permission::NoStore;
+    // XDG_CURRENT_DESKTOP names GNOME, whose portal backend is the one that
+    // has the frontend ask (it speaks version 2 of the backend interface;
+    // wlroots' and KDE's do not, and are never asked about).
+    bool gnome = false;
     // XDG_CURRENT_DESKTOP names KDE.
     bool kde = false;
     // KDE's backend still on the bus after answering: it did not crash.
@@ -32,8 +36,8 @@ PortalSurroundings LookAround(QDBusConnection bus);
 // - Code 2 is a refusal only where the person's no is on record; anything
 //   else is the screenshot service failing, and on KDE a backend gone from
 //   the bus is the one Debian ships without the QML modules it loads.
-// - Silence where the desktop has no answer on record means it has been
-//   asking the person, who has not answered in time.
+// - Silence on GNOME where no answer is on record means it has been asking
+//   the person, who has not answered in time.
 // - A picture that was promised but cannot be read is the service failing.
 GrabFailure ClassifyPortalFailure(PortalAnswer::Kind answer, const PortalSurroundings& around);
 

@@ -72,43 +72,58 @@ private slots:
 void PortalFailureTest::classify_data() {
     QTest::addColumn<Kind>("answer");
     QTest::addColumn<Permission>("permission");
+    QTest::addColumn<bool>("gnome");
     QTest::addColumn<bool>("kde");
     QTest::addColumn<bool>("backendRunning");
     QTest::addColumn<GrabFailure>("failure");
 
     QTest::newRow("code 2 with the person's no on record")
-        << Kind::Refused << Permission::Denied << false << true << GrabFailure::Refused;
+        << Kind::Refused << Permission::Denied << false << false << true << GrabFailure::Refused;
     QTest::newRow("code 2 with the permission granted: the service failed")
-        << Kind::Refused << Permission::Granted << false << true << GrabFailure::ServiceFailed;
-    QTest::newRow("code 2 with no store")
-        << Kind::Refused << Permission::NoStore << false << true << GrabFailure::ServiceFailed;
+        << Kind::Refused << Permission::Granted << false << false << true
+        << GrabFailure::ServiceFailed;
+    QTest::newRow("code 2 with no store") << Kind::Refused << Permission::NoStore << false << false
+                                          << true << GrabFailure::ServiceFailed;
     QTest::newRow("code 2 on KDE, backend gone: its QML modules")
-        << Kind::Refused << Permission::NoStore << true << false << GrabFailure::ServiceIncomplete;
+        << Kind::Refused << Permission::NoStore << false << true << false
+        << GrabFailure::ServiceIncomplete;
     QTest::newRow("code 2 on KDE, backend still there")
-        << Kind::Refused << Permission::NoStore << true << true << GrabFailure::ServiceFailed;
+        << Kind::Refused << Permission::NoStore << false << true << true
+        << GrabFailure::ServiceFailed;
     QTest::newRow("a refusal on record outweighs KDE's backend")
-        << Kind::Refused << Permission::Denied << true << false << GrabFailure::Refused;
-    QTest::newRow("silence while the desktop asks")
-        << Kind::TimedOut << Permission::NotAsked << false << true << GrabFailure::Unanswered;
+        << Kind::Refused << Permission::Denied << false << true << false << GrabFailure::Refused;
+    QTest::newRow("silence on GNOME while it asks")
+        << Kind::TimedOut << Permission::NotAsked << true << false << true
+        << GrabFailure::Unanswered;
+    QTest::newRow("silence on GNOME without a store: asked all the same")
+        << Kind::TimedOut << Permission::NoStore << true << false << true
+        << GrabFailure::Unanswered;
+    QTest::newRow("silence elsewhere, nothing on record: wlroots never asks")
+        << Kind::TimedOut << Permission::NotAsked << false << false << true
+        << GrabFailure::TimedOut;
+    QTest::newRow("silence on GNOME with the permission granted")
+        << Kind::TimedOut << Permission::Granted << true << false << true << GrabFailure::TimedOut;
     QTest::newRow("silence with the permission granted")
-        << Kind::TimedOut << Permission::Granted << false << true << GrabFailure::TimedOut;
+        << Kind::TimedOut << Permission::Granted << false << false << true << GrabFailure::TimedOut;
     QTest::newRow("silence with no store")
-        << Kind::TimedOut << Permission::NoStore << false << true << GrabFailure::TimedOut;
+        << Kind::TimedOut << Permission::NoStore << false << false << true << GrabFailure::TimedOut;
     QTest::newRow("an answer without a local picture")
-        << Kind::Failed << Permission::Granted << false << true << GrabFailure::ServiceFailed;
-    QTest::newRow("the person cancelled")
-        << Kind::Cancelled << Permission::NotAsked << false << true << GrabFailure::Cancelled;
-    QTest::newRow("no portal") << Kind::NoPortal << Permission::NoStore << true << false
+        << Kind::Failed << Permission::Granted << false << false << true
+        << GrabFailure::ServiceFailed;
+    QTest::newRow("the person cancelled") << Kind::Cancelled << Permission::NotAsked << false
+                                          << false << true << GrabFailure::Cancelled;
+    QTest::newRow("no portal") << Kind::NoPortal << Permission::NoStore << false << true << false
                                << GrabFailure::NoPortal;
 }
 
 void PortalFailureTest::classify() {
     QFETCH(Kind, answer);
     QFETCH(Permission, permission);
+    QFETCH(bool, gnome);
     QFETCH(bool, kde);
     QFETCH(bool, backendRunning);
     QFETCH(GrabFailure, failure);
-    QCOMPARE(ClassifyPortalFailure(answer, {permission, kde, backendRunning}), failure);
+    QCOMPARE(ClassifyPortalFailure(answer, {permission, gnome, kde, backendRunning}), failure);
 }
 
 void PortalFailureTest::permissionStore_data() {
@@ -169,7 +184,7 @@ void PortalFailureTest::kdeBackendGone() {
 
     QVERIFY(running.kde && running.kdeBackendRunning);
     QVERIFY(gone.kde && !gone.kdeBackendRunning);
-    QVERIFY(!gnome.kde);
+    QVERIFY(!gnome.kde && gnome.gnome && !running.gnome);
 }
 
 void PortalFailureTest::texts_data() {
