@@ -21,7 +21,8 @@ import sway_session
 from desktop_session import Output, check, log, wait_until
 from harness import run_tool
 
-# Scale 1, the mixed arrangement, and a lone monitor at scale 2.
+# Scale 1; a 4K monitor at scale 2 left of a 1080p one at scale 1 (a laptop
+# beside a monitor); and a lone monitor at scale 2.
 SCALE_1 = (Output("Meta-0", (1920, 1080), (0, 0), 1),)
 MIXED = (Output("Meta-0", (3840, 2160), (0, 0), 2), Output("Meta-1", (1920, 1080), (3840, 0), 1))
 LONE_SCALE_2 = (Output("Meta-0", (3840, 2160), (0, 0), 2),)
