@@ -54,6 +54,12 @@ PortalSurroundings LookAround(QDBusConnection bus) {
     return around;
 }
 
+GrabFailure ExplainPortalFailure(PortalAnswer::Kind answer, QDBusConnection bus) {
+    const bool asks =
+        answer == PortalAnswer::Kind::Refused || answer == PortalAnswer::Kind::TimedOut;
+    return ClassifyPortalFailure(answer, asks ? LookAround(std::move(bus)) : PortalSurroundings());
+}
+
 GrabFailure ClassifyPortalFailure(PortalAnswer::Kind answer, const PortalSurroundings& around) {
     using Permission = PortalSurroundings::Permission;
     switch (answer) {

@@ -32,6 +32,10 @@ struct PortalSurroundings {
 // a short time-out.
 PortalSurroundings LookAround(QDBusConnection bus);
 
+// ClassifyPortalFailure, looking around on the bus only for the answers
+// that need it (code 2 and silence).
+GrabFailure ExplainPortalFailure(PortalAnswer::Kind answer, QDBusConnection bus);
+
 // Why there is no picture, for an answer that brought none.
 // - Code 2 is a refusal only where the person's no is on record; anything
 //   else is the screenshot service failing, and on KDE a backend gone from

@@ -58,8 +58,7 @@ GrabOutcome PortalGrabber::grab() {
     }
     qCDebug(lcCapture, "portal answered after %lld ms", static_cast<long long>(clock.elapsed()));
     if (answer.kind != PortalAnswer::Kind::Picture)
-        return GrabOutcome::failed(ClassifyPortalFailure(answer.kind, LookAround(bus_)),
-                                   answer.detail);
+        return GrabOutcome::failed(ExplainPortalFailure(answer.kind, bus_), answer.detail);
 
     clock.restart();
     QImageReader reader(answer.file);
