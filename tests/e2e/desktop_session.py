@@ -12,7 +12,9 @@ layout coordinates (GNOME: device pixels; KWin: logical pixels).
 
 import collections
 import os
+import signal
 import subprocess
+import time
 
 import harness
 import sway_session
@@ -84,6 +86,37 @@ class FullDesktop(harness.Desktop):
             wait_until(f"{bus_name} on the bus", lambda: self.name_owned(bus_name))
         self._start("portal", ["/usr/libexec/xdg-desktop-portal"])
         wait_until("the screenshot portal", self._screenshot_portal_up)
+
+    def stop(self):
+        super().stop()
+        # What the desktop started by itself (GNOME Shell its ibus daemon,
+        # the session bus the accessibility registry) outlives it: found by
+        # this session's runtime folder in their environment, and stopped by
+        # their process ids.
+        runtime = f"XDG_RUNTIME_DIR={self.env['XDG_RUNTIME_DIR']}".encode() if self.env else None
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            left = self._processes_of(runtime) if runtime else []
+            for pid in left:
+                try:
+                    os.kill(pid, sig)
+                except ProcessLookupError:
+                    pass
+            if left:
+                time.sleep(1.0)
+
+    @staticmethod
+    def _processes_of(marker):
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == os.getpid():
+                continue
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as handle:
+                    if marker in handle.read().split(b"\0"):
+                        found.append(int(entry))
+            except OSError:
+                continue
+        return found
 
     def name_owned(self, name):
         out = run_tool(["dbus-send", "--session", "--print-reply",
