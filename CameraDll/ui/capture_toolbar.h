@@ -27,8 +27,6 @@ public:
 
     QToolButton* saveButton() const { return save_; }
     QToolButton* finishButton() const { return finish_; }
-    QToolButton* undoButton() const { return undo_; }
-    QToolButton* redoButton() const { return redo_; }
 
     void showState(Tool tool, const QColor& colour, qreal width, bool canUndo, bool canRedo);
     // Lays the button groups out in as few rows as fit the width.

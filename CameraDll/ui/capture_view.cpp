@@ -82,7 +82,6 @@ void CaptureView::show() {
         focus->activateWindow();
     }
     holdKeyboard(true);
-    refresh();
 }
 
 CaptureResult CaptureView::exec() {
