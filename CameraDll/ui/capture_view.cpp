@@ -23,10 +23,10 @@ std::vector<StackedWindow> WindowsOnScreen(const CaptureServices& services) {
 } // namespace
 
 CaptureView::CaptureView(std::vector<ScreenShot> shots, CaptureServices services,
-                         QClipboard& clipboard)
+                         QClipboard& clipboard, std::vector<QRect> earlier)
     : services_(std::move(services)),
       // Read now, while the windows are where the frozen picture shows them.
-      model_(std::move(shots), WindowsOnScreen(services_), clipboard) {
+      model_(std::move(shots), WindowsOnScreen(services_), clipboard, std::move(earlier)) {
     const std::vector<ScreenShot>& screens = model_.shots();
     overlays_.reserve(screens.size());
     for (std::size_t i = 0; i < screens.size(); ++i) {
@@ -72,6 +72,7 @@ void CaptureView::show() {
     ShowOverlays(overlays);
     CaptureOverlay* focus = nullptr;
     const QPoint cursor = QCursor::pos();
+    model_.pointerIsAt(cursor);
     for (const auto& overlay : overlays_)
         if (!focus && overlay->geometry().contains(cursor))
             focus = overlay.get();

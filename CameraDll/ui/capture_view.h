@@ -22,7 +22,9 @@ class CaptureOverlay;
 class CaptureView : public QObject {
     Q_OBJECT
 public:
-    CaptureView(std::vector<ScreenShot> shots, CaptureServices services, QClipboard& clipboard);
+    // earlier: the selections of earlier captures, the latest last.
+    CaptureView(std::vector<ScreenShot> shots, CaptureServices services, QClipboard& clipboard,
+                std::vector<QRect> earlier = {});
     ~CaptureView() override;
 
     // Puts the overlays up.
