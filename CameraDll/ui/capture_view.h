@@ -48,11 +48,15 @@ private:
     void followTyping();
     void holdKeyboard(bool hold);
     void hideOverlays();
+    // Hands what the capture ended with to whatever outlives it.
+    void afterEnd();
     CaptureOverlay* toolbarHost() const;
 
     CaptureServices services_;
     CaptureModel model_;
     std::vector<std::unique_ptr<CaptureOverlay>> overlays_;
+    bool canReadText_ = false;
+    QString whyNoText_;
 };
 
 } // namespace camera
