@@ -74,5 +74,39 @@ def capture_markup(session, program, links):
     app.expect_exit(0)
 
 
+def chat_for_recognition(session, program, links):
+    """The chat window with advertisements, which has the most labels, as
+    the text recognition benchmark reads it: its picture without the window
+    manager's frame, and every text on it, a line each, labels first."""
+    output_dir = session.output_dir or os.getcwd()
+    app = session.launch(program)
+    start = start_window(app)
+    app.press(start, WITH_ADS)
+    app.dismiss_alert(APP_TITLE, WELCOME, button=BOX_BUTTON)
+    chat = shown_alone(app, (OK,))
+    window = app.x_window(CAPTION)
+    app.activate(window)
+    time.sleep(1.0)  # let the window finish painting
+    harness.run_tool(["import", "-window", str(window), os.path.join(output_dir, "chat.png")],
+                     session.env, timeout=30)
+    texts = {"label": [], "push button": [], "text": [], "menu": []}
+    for node in harness.walk(chat):
+        role = node.getRoleName()
+        if role == "text":
+            texts[role].append(node.queryText().getText(0, -1))
+        elif role in ("menu", "menu item") and node.name and node.name not in texts["menu"]:
+            texts["menu"].append(node.name)
+        elif role in texts and node.name:
+            texts[role].append(node.name)
+    with open(os.path.join(output_dir, "chat-labels.txt"), "w", encoding="utf-8") as out:
+        for role in ("menu", "label", "push button", "text"):
+            for text in texts[role]:
+                out.write(f"{role}\t{text}\n")
+    harness.log(f"chat window texts: {texts}")
+    app.close_window(window)
+    app.expect_exit(0)
+
+
 if __name__ == "__main__":
-    harness.main({"tour": tour, "capture_markup": capture_markup}, __doc__)
+    harness.main({"tour": tour, "capture_markup": capture_markup,
+                  "chat_for_recognition": chat_for_recognition}, __doc__)
