@@ -60,8 +60,10 @@ if(NOT WIN32)
     set(icons)
     foreach(size 16 24 32 48 64 128 256)
         set(icon "${CMAKE_CURRENT_BINARY_DIR}/icons/${size}/${QUOBEL_APP_ID}.png")
+        # Ninja makes an output's folder itself; Make does not.
         add_custom_command(
             OUTPUT "${icon}"
+            COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_CURRENT_BINARY_DIR}/icons/${size}"
             COMMAND quobel_make_icon "${icon}" ${size}
             DEPENDS quobel_make_icon
             COMMENT "Drawing the ${size}x${size} menu icon"

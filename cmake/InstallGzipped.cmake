@@ -9,6 +9,7 @@ function(quobel_install_gzipped file destination)
     set(plain "${CMAKE_CURRENT_BINARY_DIR}/gzipped/${name}")
     add_custom_command(
         OUTPUT "${plain}.gz"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_CURRENT_BINARY_DIR}/gzipped"
         COMMAND ${CMAKE_COMMAND} -E copy "${source}" "${plain}"
         COMMAND gzip -9nf "${plain}"
         DEPENDS "${source}"

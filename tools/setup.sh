@@ -3,7 +3,7 @@
 
 QUOBEL_PACKAGES=(
     # build
-    cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     # so every Chinese text renders as glyphs, and Qt's own texts are Chinese too
     fonts-wqy-microhei qt6-translations-l10n
     # opening links, and the desktop the end-to-end tests run the program on

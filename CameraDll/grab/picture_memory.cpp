@@ -32,6 +32,16 @@ struct Mapping {
 
 } // namespace
 
+QImage ImageOverMapping(void* mapping, std::size_t length, uchar* pixels, const QSize& size,
+                        qsizetype stride, QImage::Format format) {
+    auto* owner = new Mapping{mapping, length};
+    QImage image(pixels, size.width(), size.height(), stride, format, &Mapping::release, owner);
+    // A picture that did not take the memory never calls back to free it.
+    if (image.isNull())
+        Mapping::release(owner);
+    return image;
+}
+
 QImage MappedImage(const QSize& size, QImage::Format format) {
     const int depth = QImage::toPixelFormat(format).bitsPerPixel();
     const qsizetype stride = (qsizetype(size.width()) * depth / 8 + 3) & ~qsizetype(3);
@@ -49,8 +59,7 @@ QImage MappedImage(const QSize& size, QImage::Format format) {
     auto* pixels = reinterpret_cast<uchar*>(start);
     madvise(pixels, bytes, MADV_HUGEPAGE);
     madvise(pixels, bytes, MADV_POPULATE_WRITE);
-    return QImage(pixels, size.width(), size.height(), stride, format, &Mapping::release,
-                  new Mapping{address, length});
+    return ImageOverMapping(address, length, pixels, size, stride, format);
 }
 
 void Prefault(const QImage& picture) {

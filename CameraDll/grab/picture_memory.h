@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <cstddef>
+
 namespace camera {
 
 // A picture in memory the library maps itself rather than takes from the
@@ -12,6 +14,12 @@ namespace camera {
 // buffer page by page costs thousands of page faults, which in a virtual
 // machine take longer than the copy itself. Null if there is no memory.
 QImage MappedImage(const QSize& size, QImage::Format format);
+
+// A picture over pixels inside a mapping of ours, which is unmapped when the
+// last copy of the picture goes. Null (and the mapping unmapped at once) if
+// the pixels do not make a picture.
+QImage ImageOverMapping(void* mapping, std::size_t length, uchar* pixels, const QSize& size,
+                        qsizetype stride, QImage::Format format);
 
 // Faults in a picture's memory with one call instead of a page fault per
 // page: for memory about to be written in full, such as a window's backing

@@ -32,7 +32,9 @@ std::unique_ptr<PortalGrabber> PortalGrabber::forSession() {
 
 bool MayDeleteCapture(const QString& file, const QStringList& folders) {
     const QFileInfo info(file);
-    if (!info.isFile())
+    // Removing a link would remove the link, not the picture it leads to,
+    // and a link is nothing a portal writes.
+    if (info.isSymLink() || !info.isFile())
         return false;
     const QString path = info.canonicalFilePath();
     for (const QString& folder : folders) {

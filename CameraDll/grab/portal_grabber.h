@@ -32,9 +32,10 @@ private:
     QStringList disposableFolders_;
 };
 
-// Whether the file lies in one of the folders or below, both taken with
-// links resolved: the portal's answer must not make the capture delete
-// anything of the person's outside the places screenshots are put.
+// Whether the file is a plain file, not a link, and lies in one of the
+// folders or below, both taken with links resolved: the portal's answer must
+// not make the capture delete anything of the person's outside the places
+// screenshots are put.
 bool MayDeleteCapture(const QString& file, const QStringList& folders);
 
 } // namespace camera

@@ -78,11 +78,11 @@ PortalAnswer ResponseAnswer(uint code, const QVariantMap& results) {
     }
 }
 
-class Exchange : public QObject {
+class PortalRequest : public QObject {
     Q_OBJECT
 public:
-    explicit Exchange(QDBusConnection bus) : bus_(std::move(bus)) {}
-    ~Exchange() override { listen(QString()); }
+    explicit PortalRequest(QDBusConnection bus) : bus_(std::move(bus)) {}
+    ~PortalRequest() override { listen(QString()); }
 
     PortalAnswer run(std::chrono::milliseconds timeout) {
         const QString token = NewToken();
@@ -99,15 +99,17 @@ public:
         QTimer timer;
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, this, [this] {
-            // Tell the portal to stop, so that no dialog or picture turns up
-            // long after the person has given up on it.
-            bus_.send(QDBusMessage::createMethodCall(kService, handle_, kRequest,
-                                                     QStringLiteral("Close")));
+            close();
             finish({PortalAnswer::Kind::TimedOut, {}, QStringLiteral("no answer in time")});
         });
         timer.start(timeout);
         if (!answer_)
             loop_.exec();
+        // The loop also ends when the application quits, answer or not.
+        if (!answer_) {
+            close();
+            finish({PortalAnswer::Kind::Cancelled, {}, QStringLiteral("the application quit")});
+        }
         return *answer_;
     }
 
@@ -126,6 +128,13 @@ private:
         const QString handle = reply.value().path();
         if (!answer_ && handle != handle_)
             listen(handle);
+    }
+
+    // Tells the portal to stop, so that no dialog or picture turns up long
+    // after nobody waits for it.
+    void close() {
+        bus_.send(
+            QDBusMessage::createMethodCall(kService, handle_, kRequest, QStringLiteral("Close")));
     }
 
     void listen(const QString& path) {
@@ -157,8 +166,8 @@ private:
 PortalAnswer RequestPortalScreenshot(QDBusConnection bus, std::chrono::milliseconds timeout) {
     if (!bus.isConnected())
         return {PortalAnswer::Kind::NoPortal, {}, QStringLiteral("no session bus")};
-    Exchange exchange(std::move(bus));
-    return exchange.run(timeout);
+    PortalRequest request(std::move(bus));
+    return request.run(timeout);
 }
 
 } // namespace camera

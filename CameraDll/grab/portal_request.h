@@ -19,7 +19,8 @@ struct PortalAnswer {
 // local event loop. The answer comes as a Response signal on a Request
 // object named after the caller and a token of its choosing, possibly before
 // the method's own reply; the subscription is made first so that it cannot be
-// missed. After the time-out the request is closed.
+// missed. After the time-out, or when the application quits meanwhile, the
+// request is closed.
 PortalAnswer RequestPortalScreenshot(QDBusConnection bus, std::chrono::milliseconds timeout);
 
 } // namespace camera

@@ -1,7 +1,8 @@
 #include "CameraDll/grab/screencopy_grabber.h"
 
 #include "CameraDll/capture_log.h"
-#include "CameraDll/grab/opaque_pixels.h"
+#include "CameraDll/grab/picture_memory.h"
+#include "CameraDll/grab/screencopy_frame.h"
 
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
@@ -29,20 +30,33 @@ constexpr std::chrono::seconds kFrameTimeout(5);
 
 struct Output {
     wl_output* output = nullptr;
-    zxdg_output_v1* description = nullptr;
+    zxdg_output_v1* xdgOutput = nullptr;
     QString name;
     QPoint position;
     bool placed = false;
+    // How the compositor turns what it shows before it scans it out (a
+    // portrait monitor, say); screencopy frames come in that orientation.
+    std::int32_t transform = WL_OUTPUT_TRANSFORM_NORMAL;
 
     ~Output() {
-        if (description)
-            zxdg_output_v1_destroy(description);
+        if (xdgOutput)
+            zxdg_output_v1_destroy(xdgOutput);
         if (output)
             wl_output_destroy(output);
     }
 };
 
-const zxdg_output_v1_listener kDescriptionListener = {
+const wl_output_listener kOutputListener = {
+    [](void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
+       const char*, int32_t transform) { static_cast<Output*>(data)->transform = transform; },
+    [](void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {},
+    [](void*, wl_output*) {},
+    [](void*, wl_output*, int32_t) {},
+    [](void*, wl_output*, const char*) {},
+    [](void*, wl_output*, const char*) {},
+};
+
+const zxdg_output_v1_listener kXdgOutputListener = {
     [](void* data, zxdg_output_v1*, int32_t x, int32_t y) {
         auto* output = static_cast<Output*>(data);
         output->position = QPoint(x, y);
@@ -56,138 +70,65 @@ const zxdg_output_v1_listener kDescriptionListener = {
     [](void*, zxdg_output_v1*, const char*) {},
 };
 
-// Memory mapped for one frame; the picture over it unmaps it when it goes.
-struct Mapping {
-    void* address = MAP_FAILED;
-    std::size_t size = 0;
-    static void release(void* mapping) {
-        auto* self = static_cast<Mapping*>(mapping);
-        munmap(self->address, self->size);
-        delete self;
-    }
-};
-
-std::optional<QImage::Format> ImageFormat(uint32_t format) {
-    switch (format) {
-    case WL_SHM_FORMAT_XRGB8888:
-    case WL_SHM_FORMAT_ARGB8888:
-        return QImage::Format_RGB32;
-    case WL_SHM_FORMAT_XBGR8888:
-    case WL_SHM_FORMAT_ABGR8888:
-        return QImage::Format_RGBX8888;
-    default:
-        return std::nullopt;
-    }
-}
-
-// One output's frame, from the request to the copied picture.
-struct Frame {
-    enum class State { Announcing, Copying, Ready, Failed };
-
-    wl_shm* shm = nullptr;
+// The Wayland side of one output's frame; ScreencopyFrame follows its events.
+struct OutputFrame {
     zwlr_screencopy_frame_v1* frame = nullptr;
-    State state = State::Announcing;
-    bool announcesDone = false; // version 3 ends the buffer list with buffer_done
-    uint32_t format = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t stride = 0;
-    bool offered = false;
-    uint32_t flags = 0;
     wl_buffer* buffer = nullptr;
-    Mapping* mapping = nullptr;
-    QString trouble;
+    std::int32_t transform = WL_OUTPUT_TRANSFORM_NORMAL;
+    std::unique_ptr<ScreencopyFrame> state;
 
-    ~Frame() {
+    ~OutputFrame() {
         if (buffer)
             wl_buffer_destroy(buffer);
         if (frame)
             zwlr_screencopy_frame_v1_destroy(frame);
-        if (mapping)
-            Mapping::release(mapping);
     }
 
-    bool over() const { return state == State::Ready || state == State::Failed; }
-
-    void fail(const QString& why) {
-        trouble = why;
-        state = State::Failed;
-    }
-
-    void copy() {
-        if (!offered || !ImageFormat(format)) {
-            fail(QStringLiteral("no wl_shm buffer in a known format (format %1)").arg(format));
-            return;
-        }
-        const std::size_t size = std::size_t(stride) * height;
+    // Memory shared with the compositor for the frame, and the request to
+    // copy into it.
+    QImage copyInto(wl_shm* shm, const FrameBuffer& announced, QImage::Format format) {
+        const std::size_t size = std::size_t(announced.stride) * announced.height;
         const int fd = memfd_create("quobel-screen", MFD_CLOEXEC);
         if (fd < 0 || ftruncate(fd, off_t(size)) != 0) {
             if (fd >= 0)
                 close(fd);
-            fail(QStringLiteral("no memory for the frame: %1")
-                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
-            return;
+            qCDebug(lcCapture) << "screencopy: no memory for the frame:" << std::strerror(errno);
+            return {};
         }
-        mapping = new Mapping;
-        mapping->size = size;
-        mapping->address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        if (mapping->address == MAP_FAILED) {
+        void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        if (address == MAP_FAILED) {
             close(fd);
-            delete mapping;
-            mapping = nullptr;
-            fail(QStringLiteral("could not map the frame"));
-            return;
+            return {};
         }
+        QImage picture = ImageOverMapping(address, size, static_cast<uchar*>(address),
+                                          QSize(int(announced.width), int(announced.height)),
+                                          qsizetype(announced.stride), format);
         wl_shm_pool* pool = wl_shm_create_pool(shm, fd, int32_t(size));
-        buffer = wl_shm_pool_create_buffer(pool, 0, int32_t(width), int32_t(height),
-                                           int32_t(stride), format);
+        buffer =
+            wl_shm_pool_create_buffer(pool, 0, int32_t(announced.width), int32_t(announced.height),
+                                      int32_t(announced.stride), announced.format);
         wl_shm_pool_destroy(pool);
         close(fd);
         zwlr_screencopy_frame_v1_copy(frame, buffer);
-        state = State::Copying;
-    }
-
-    QImage take() {
-        QImage image(static_cast<uchar*>(mapping->address), int(width), int(height),
-                     qsizetype(stride), *ImageFormat(format), &Mapping::release, mapping);
-        mapping = nullptr;
-        if (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT)
-            image = std::move(image).mirrored(false, true);
-        MakeOpaque(image);
-        return image;
+        return picture;
     }
 };
 
+ScreencopyFrame& StateOf(void* data) {
+    return *static_cast<OutputFrame*>(data)->state;
+}
+
 const zwlr_screencopy_frame_v1_listener kFrameListener = {
     [](void* data, zwlr_screencopy_frame_v1*, uint32_t format, uint32_t width, uint32_t height,
-       uint32_t stride) {
-        auto* frame = static_cast<Frame*>(data);
-        if (frame->offered && ImageFormat(frame->format))
-            return;
-        frame->offered = true;
-        frame->format = format;
-        frame->width = width;
-        frame->height = height;
-        frame->stride = stride;
-        if (!frame->announcesDone)
-            frame->copy();
-    },
-    [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-        static_cast<Frame*>(data)->flags = flags;
-    },
+       uint32_t stride) { StateOf(data).buffer(format, width, height, stride); },
+    [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) { StateOf(data).flags(flags); },
     [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {
-        static_cast<Frame*>(data)->state = Frame::State::Ready;
+        StateOf(data).ready();
     },
-    [](void* data, zwlr_screencopy_frame_v1*) {
-        static_cast<Frame*>(data)->fail(QStringLiteral("the compositor failed the copy"));
-    },
+    [](void* data, zwlr_screencopy_frame_v1*) { StateOf(data).failed(); },
     [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t, uint32_t) {},
     [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {},
-    [](void* data, zwlr_screencopy_frame_v1*) {
-        auto* frame = static_cast<Frame*>(data);
-        if (frame->state == Frame::State::Announcing)
-            frame->copy();
-    },
+    [](void* data, zwlr_screencopy_frame_v1*) { StateOf(data).bufferDone(); },
 };
 
 // Reads and dispatches events until done() or the deadline; false when the
@@ -225,13 +166,13 @@ struct ScreencopyGrabber::Compositor {
     wl_shm* shm = nullptr;
     zwlr_screencopy_manager_v1* manager = nullptr;
     uint32_t managerVersion = 0;
-    zxdg_output_manager_v1* descriptions = nullptr;
+    zxdg_output_manager_v1* xdgOutputManager = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;
 
     ~Compositor() {
         outputs.clear();
-        if (descriptions)
-            zxdg_output_manager_v1_destroy(descriptions);
+        if (xdgOutputManager)
+            zxdg_output_manager_v1_destroy(xdgOutputManager);
         if (manager)
             zwlr_screencopy_manager_v1_destroy(manager);
         if (shm)
@@ -255,11 +196,12 @@ struct ScreencopyGrabber::Compositor {
             self->manager = static_cast<zwlr_screencopy_manager_v1*>(
                 bind(&zwlr_screencopy_manager_v1_interface, 3));
         } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
-            self->descriptions =
+            self->xdgOutputManager =
                 static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 3));
         } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
             auto output = std::make_unique<Output>();
-            output->output = static_cast<wl_output*>(bind(&wl_output_interface, 1));
+            output->output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
+            wl_output_add_listener(output->output, &kOutputListener, output.get());
             self->outputs.push_back(std::move(output));
         }
     }
@@ -274,16 +216,17 @@ struct ScreencopyGrabber::Compositor {
         wl_registry_add_listener(registry, &listener, this);
         if (wl_display_roundtrip(display) < 0)
             return false;
-        if (descriptions) {
-            for (const auto& output : outputs) {
-                output->description =
-                    zxdg_output_manager_v1_get_xdg_output(descriptions, output->output);
-                zxdg_output_v1_add_listener(output->description, &kDescriptionListener,
-                                            output.get());
-            }
-            if (wl_display_roundtrip(display) < 0)
-                return false;
+        // The outputs' own events (the transform) and their place in the
+        // layout come with the next round trip.
+        for (const auto& output : outputs) {
+            if (!xdgOutputManager)
+                break;
+            output->xdgOutput =
+                zxdg_output_manager_v1_get_xdg_output(xdgOutputManager, output->output);
+            zxdg_output_v1_add_listener(output->xdgOutput, &kXdgOutputListener, output.get());
         }
+        if (wl_display_roundtrip(display) < 0)
+            return false;
         return manager && shm;
     }
 
@@ -296,7 +239,7 @@ struct ScreencopyGrabber::Compositor {
                 return output.get();
         // Without xdg-output there is nothing to tell outputs apart by; Qt
         // lists them in the order the compositor announced them.
-        if (!descriptions && outputs.size() == std::size_t(QGuiApplication::screens().size())) {
+        if (!xdgOutputManager && outputs.size() == std::size_t(QGuiApplication::screens().size())) {
             const auto index = QGuiApplication::screens().indexOf(const_cast<QScreen*>(screen));
             return index < 0 ? nullptr : outputs[std::size_t(index)].get();
         }
@@ -320,17 +263,24 @@ GrabOutcome ScreencopyGrabber::grab() {
         return GrabOutcome::failed(GrabFailure::NoScreen,
                                    QStringLiteral("the compositor offers no screencopy"));
     const QList<QScreen*> screens = QGuiApplication::screens();
-    std::vector<std::unique_ptr<Frame>> frames;
+    const bool announcesDone = compositor_->managerVersion >= 3;
+    wl_shm* shm = compositor_->shm;
+    std::vector<std::unique_ptr<OutputFrame>> frames;
     for (QScreen* screen : screens) {
-        auto frame = std::make_unique<Frame>();
-        frame->shm = compositor_->shm;
-        frame->announcesDone = compositor_->managerVersion >= 3;
+        auto frame = std::make_unique<OutputFrame>();
+        OutputFrame* self = frame.get();
+        frame->state = std::make_unique<ScreencopyFrame>(
+            announcesDone, [self, shm](const FrameBuffer& buffer, QImage::Format format) {
+                return self->copyInto(shm, buffer, format);
+            });
         if (Output* output = compositor_->outputFor(screen)) {
+            frame->transform = output->transform;
             frame->frame =
                 zwlr_screencopy_manager_v1_capture_output(compositor_->manager, 0, output->output);
             zwlr_screencopy_frame_v1_add_listener(frame->frame, &kFrameListener, frame.get());
         } else {
-            frame->fail(QStringLiteral("no output for screen ") + screen->name());
+            frame->state->failed();
+            qCDebug(lcCapture) << "screencopy: no output for screen" << screen->name();
         }
         frames.push_back(std::move(frame));
     }
@@ -338,20 +288,20 @@ GrabOutcome ScreencopyGrabber::grab() {
     const bool answered =
         DispatchUntil(compositor_->display, QDeadlineTimer(kFrameTimeout), [&frames] {
             return std::all_of(frames.begin(), frames.end(),
-                               [](const auto& frame) { return frame->over(); });
+                               [](const auto& frame) { return frame->state->isOver(); });
         });
 
     GrabOutcome outcome;
     for (qsizetype i = 0; i < screens.size(); ++i) {
-        Frame& frame = *frames[std::size_t(i)];
-        if (frame.state != Frame::State::Ready) {
+        OutputFrame& frame = *frames[std::size_t(i)];
+        QImage image = frame.state->take(frame.transform);
+        if (image.isNull()) {
             qCDebug(lcCapture) << "screencopy:" << screens[i]->name()
-                               << (frame.trouble.isEmpty() ? QStringLiteral("no answer")
-                                                           : frame.trouble);
+                               << (frame.state->trouble().isEmpty() ? QStringLiteral("no answer")
+                                                                    : frame.state->trouble());
             continue;
         }
         const QRect geometry = screens[i]->geometry();
-        QImage image = frame.take();
         // The frame is in the output's own pixels, whatever scale Qt uses.
         image.setDevicePixelRatio(qreal(image.width()) / geometry.width());
         outcome.shots.push_back({geometry, QPixmap::fromImage(std::move(image)), screens[i]});

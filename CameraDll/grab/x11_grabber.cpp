@@ -1,6 +1,8 @@
 #include "CameraDll/grab/x11_grabber.h"
 
 #include "CameraDll/capture_log.h"
+#include "CameraDll/geometry/layout_split.h"
+#include "CameraDll/grab/opaque_pixels.h"
 #include "CameraDll/grab/picture_memory.h"
 #include "CameraDll/grab/qt_grabber.h"
 
@@ -69,18 +71,6 @@ std::optional<Root> RgbRoot(xcb_connection_t* connection) {
     return Root{screen->root, QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels)};
 }
 
-// Copies rows of xRGB pixels into the picture from row y on, opaque: the
-// server leaves the unused byte 0, and QImage::Format_RGB32 wants it 0xff.
-void CopyRows(const uchar* source, int rows, QImage& picture, int y) {
-    const int width = picture.width();
-    for (int row = 0; row < rows; ++row) {
-        const auto* from = reinterpret_cast<const quint32*>(source) + qsizetype(row) * width;
-        auto* to = reinterpret_cast<quint32*>(picture.scanLine(y + row));
-        for (int x = 0; x < width; ++x)
-            to[x] = from[x] | 0xff000000u;
-    }
-}
-
 // Rows per strip of at most the given size, for a picture of that width.
 int StripRows(int width, std::size_t bytes) {
     return std::max(1, int(bytes / (std::size_t(width) * 4)));
@@ -146,8 +136,8 @@ public:
             }
             std::free(reply);
             const int y = strip * rows;
-            CopyRows(address_ + std::size_t(strip % inFlight) * kStripBytes,
-                     std::min(rows, area.height() - y), picture, y);
+            CopyOpaqueRows(address_ + std::size_t(strip % inFlight) * kStripBytes,
+                           std::min(rows, area.height() - y), picture, y);
             if (strip + inFlight < strips) {
                 request(strip + inFlight);
                 xcb_flush(connection_);
@@ -220,7 +210,7 @@ bool PlainRead(xcb_connection_t* connection, xcb_window_t root, const QRect& are
         const bool whole =
             reply && xcb_get_image_data_length(reply) >= qsizetype(area.width()) * 4 * height;
         if (whole)
-            CopyRows(xcb_get_image_data(reply), height, picture, y);
+            CopyOpaqueRows(xcb_get_image_data(reply), height, picture, y);
         std::free(reply);
         if (!whole) {
             for (int rest = strip + 1; rest < std::min(strip + kAhead, strips); ++rest)
@@ -257,7 +247,7 @@ GrabOutcome X11Grabber::grab() {
         const qreal scale = screen->devicePixelRatio();
         // Qt keeps a screen's top-left corner in device pixels when it scales.
         const QRect device =
-            QRect(logical.topLeft(), (QSizeF(logical.size()) * scale).toSize()) & root->bounds;
+            QRect(logical.topLeft(), DeviceSize(logical.size(), scale)) & root->bounds;
         if (device.isEmpty())
             continue;
         QImage image = MappedImage(device.size(), QImage::Format_RGB32);

@@ -93,6 +93,9 @@ QRectF Markup::endText() {
     if (!text_)
         return {};
     QRectF changed = text_->bounds();
+    // Kept here rather than left to the input method: it commits only once it
+    // is switched off, when this text is already a mark.
+    text_->commitComposition();
     Mark mark = text_->mark();
     text_.reset();
     if (!mark.text.isEmpty())

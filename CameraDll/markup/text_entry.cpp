@@ -3,10 +3,32 @@
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
 namespace camera {
+
+namespace {
+
+// The cursor moves and deletes by what a reader sees as one character: an
+// emoji outside the basic plane is two UTF-16 units, an accented letter may
+// be a letter and a combining mark. Splitting either leaves garbage.
+int PreviousGrapheme(const QString& text, int position) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(position);
+    const qsizetype previous = finder.toPreviousBoundary();
+    return previous < 0 ? 0 : static_cast<int>(previous);
+}
+
+int NextGrapheme(const QString& text, int position) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(position);
+    const qsizetype next = finder.toNextBoundary();
+    return next < 0 ? static_cast<int>(text.size()) : static_cast<int>(next);
+}
+
+} // namespace
 
 TextEntry::TextEntry(const QPointF& at, const QColor& colour, qreal width)
     : at_(at), colour_(colour), width_(width) {}
@@ -31,19 +53,20 @@ TextEntry::KeyResult TextEntry::key(const QKeyEvent& event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         return KeyResult::Ended;
-    case Qt::Key_Backspace:
-        if (cursor_ > 0)
-            text_.remove(--cursor_, 1);
+    case Qt::Key_Backspace: {
+        const int from = PreviousGrapheme(text_, cursor_);
+        text_.remove(from, cursor_ - from);
+        cursor_ = from;
         return KeyResult::Edited;
+    }
     case Qt::Key_Delete:
-        if (cursor_ < text_.size())
-            text_.remove(cursor_, 1);
+        text_.remove(cursor_, NextGrapheme(text_, cursor_) - cursor_);
         return KeyResult::Edited;
     case Qt::Key_Left:
-        cursor_ = std::max(0, cursor_ - 1);
+        cursor_ = PreviousGrapheme(text_, cursor_);
         return KeyResult::Edited;
     case Qt::Key_Right:
-        cursor_ = std::min(static_cast<int>(text_.size()), cursor_ + 1);
+        cursor_ = NextGrapheme(text_, cursor_);
         return KeyResult::Edited;
     case Qt::Key_Home:
         cursor_ = 0;
@@ -82,6 +105,13 @@ void TextEntry::inputMethod(const QInputMethodEvent& event) {
         if (attribute.type == QInputMethodEvent::Cursor)
             compositionCursor_ =
                 std::clamp(attribute.start, 0, static_cast<int>(composition_.size()));
+}
+
+void TextEntry::commitComposition() {
+    text_.insert(cursor_, composition_);
+    cursor_ += static_cast<int>(composition_.size());
+    composition_.clear();
+    compositionCursor_ = 0;
 }
 
 Mark TextEntry::mark() const {

@@ -25,6 +25,10 @@ public:
 
     KeyResult key(const QKeyEvent& event);
     void inputMethod(const QInputMethodEvent& event);
+    // Takes what the input method still composes as typed. A text that ends
+    // while pinyin is pending keeps it, as a line edit does when it loses
+    // the focus.
+    void commitComposition();
 
     // The committed text, as it will be drawn.
     Mark mark() const;

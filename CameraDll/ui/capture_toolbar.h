@@ -27,9 +27,6 @@ public:
 
     QToolButton* saveButton() const { return save_; }
     QToolButton* finishButton() const { return finish_; }
-    QToolButton* undoButton() const { return undo_; }
-    QToolButton* redoButton() const { return redo_; }
-    QToolButton* readTextButton() const { return readText_; }
 
     void showState(Tool tool, const QColor& colour, qreal width, bool canUndo, bool canRedo);
     // "文字识别" works only where an engine and its languages are installed;

@@ -24,7 +24,7 @@ from harness import Failure, log  # noqa: E402
 from sway_session import Scenario  # noqa: E402
 
 RUNS = int(os.environ.get("QUOBEL_BENCH_RUNS", "7"))
-OUTPUT = (("HEADLESS-1", "1920x1080", (0, 0), 1),)
+OUTPUT = (sway_session.Output("HEADLESS-1", "1920x1080", (0, 0), 1),)
 
 
 def calls(session, program, backend):

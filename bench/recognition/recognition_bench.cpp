@@ -94,7 +94,12 @@ double ClickToText(const QImage& screen) {
     QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(0, 0));
     QTest::mouseMove(overlay, QPoint(400, 300));
     QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(799, 599));
-    QToolButton* button = overlay->toolbar()->readTextButton();
+    QToolButton* button = nullptr;
+    for (QToolButton* each : overlay->toolbar()->findChildren<QToolButton*>())
+        if (each->accessibleName() == QStringLiteral("文字识别"))
+            button = each;
+    if (!button)
+        return -1;
     QElapsedTimer clock;
     clock.start();
     QTest::mouseClick(button, Qt::LeftButton);

@@ -6,6 +6,7 @@
 
 #include "CameraDll/recognition/text_recognizer.h"
 #include "CameraDll/ui/capture_view.h"
+#include "tests/capture/crop_oracle.h"
 
 #include <QTest>
 
@@ -95,38 +96,6 @@ inline void Drag(QWidget* widget, QPoint from, QPoint to) {
     QTest::mouseMove(widget, (from + to) / 2);
     QTest::mouseMove(widget, to);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
-}
-
-// What a selection must come out as, worked out without the library's crop:
-// every pixel of the result stands for a logical point of the selection, at
-// the largest scale among the screens the selection touches, and shows the
-// device pixel under that point on the screen that holds it. Screens placed
-// side by side in logical pixels, as on Wayland or with no scaling.
-inline QImage Expected(const std::vector<ScreenShot>& shots, const QRect& selection) {
-    qreal scale = 0;
-    for (const ScreenShot& shot : shots)
-        if (shot.geometry.intersects(selection))
-            scale = std::max(scale, shot.pixmap.devicePixelRatio());
-    if (scale == 0)
-        return {};
-    QImage expected(qRound(selection.width() * scale), qRound(selection.height() * scale),
-                    QImage::Format_RGB32);
-    expected.fill(Qt::transparent);
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x) {
-            const QPointF point = QPointF(selection.topLeft()) + QPointF(x + 0.5, y + 0.5) / scale;
-            for (const ScreenShot& shot : shots) {
-                if (!QRectF(shot.geometry).contains(point))
-                    continue;
-                const qreal own = shot.pixmap.devicePixelRatio();
-                const QPointF device = (point - QPointF(shot.geometry.topLeft())) * own;
-                expected.setPixel(x, y,
-                                  shot.pixmap.toImage().pixel(int(std::floor(device.x())),
-                                                              int(std::floor(device.y()))));
-                break;
-            }
-        }
-    return expected;
 }
 
 } // namespace camera::testing

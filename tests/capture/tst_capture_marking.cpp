@@ -91,6 +91,9 @@ private slots:
     void keys();
     void undoAndRedoMarksAndSelectionMoves();
     void textThroughTheInputMethod();
+    void compositionKeptWhenTheTextEnds_data();
+    void compositionKeptWhenTheTextEnds();
+    void inputMethodFollowsTheOverlayTypedOn();
     void doubleClickInsideFinishes();
     void earlierSelectionsComeBack();
     void windowPick_data();
@@ -350,6 +353,64 @@ void CaptureMarkingTest::textThroughTheInputMethod() {
         for (int x = 20; x < 80; ++x)
             red += copied.pixel(x, y) == kRed;
     QVERIFY2(red > 20, qPrintable(QString::number(red)));
+}
+
+void CaptureMarkingTest::compositionKeptWhenTheTextEnds_data() {
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("Enter") << "Enter";
+    QTest::newRow("a click elsewhere") << "click";
+    QTest::newRow("Escape") << "Escape";
+}
+
+void CaptureMarkingTest::compositionKeptWhenTheTextEnds() {
+    QFETCH(QString, ending);
+    Capture capture;
+    Drag(capture.overlay, QPoint(20, 20), QPoint(319, 219));
+    Click(capture.overlay, QStringLiteral("文字"));
+    QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, QPoint(40, 40));
+    QInputMethodEvent composing(QStringLiteral("nihao"), {});
+    QCoreApplication::sendEvent(capture.overlay, &composing);
+    if (ending == QLatin1String("click"))
+        QTest::mouseClick(capture.overlay, Qt::LeftButton, {}, QPoint(200, 150));
+    else
+        capture.key(ending == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+    QVERIFY(!capture.session.model().markup().isTyping());
+    QVERIFY(!capture.overlay->testAttribute(Qt::WA_InputMethodEnabled));
+    // The input method commits what it held once it is switched off, after
+    // the text has become a mark: that must neither be lost nor come twice.
+    QInputMethodEvent late;
+    late.setCommitString(QStringLiteral("nihao"));
+    QCoreApplication::sendEvent(capture.overlay, &late);
+    const std::vector<Mark>& marks = capture.session.model().markup().history().marks();
+    QCOMPARE(marks.size(), std::size_t(1));
+    QCOMPARE(marks.back().text, QStringLiteral("nihao"));
+    QVERIFY(!capture.session.model().hasEnded());
+}
+
+void CaptureMarkingTest::inputMethodFollowsTheOverlayTypedOn() {
+    // The keyboard is held by the overlay under the pointer when the capture
+    // began; the text is typed on the other screen.
+    FakeServices fake;
+    CaptureView view({Shot(QRect(0, 0, 320, 240), 1.0), Shot(QRect(320, 0, 320, 240), 1.0)},
+                     fake.services(), *QGuiApplication::clipboard());
+    view.show();
+    CaptureOverlay* left = view.overlays()[0].get();
+    CaptureOverlay* right = view.overlays()[1].get();
+    QVERIFY(QTest::qWaitForWindowExposed(left));
+    QVERIFY(QTest::qWaitForWindowExposed(right));
+    QTRY_COMPARE(QWidget::keyboardGrabber(), left);
+    Drag(left, QPoint(200, 20), QPoint(599, 219));
+    Click(right, QStringLiteral("文字"));
+    QTest::mouseClick(right, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(view.model().markup().isTyping());
+    QVERIFY(right->testAttribute(Qt::WA_InputMethodEnabled));
+    QVERIFY(!left->testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(QWidget::keyboardGrabber(), right);
+    QTRY_COMPARE(QApplication::focusWidget(), right);
+    QTest::keyClicks(QWidget::keyboardGrabber(), QStringLiteral("ab"));
+    QCOMPARE(view.model().markup().text()->text(), QStringLiteral("ab"));
+    view.model().cancel();
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
 }
 
 void CaptureMarkingTest::doubleClickInsideFinishes() {

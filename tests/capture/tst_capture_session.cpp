@@ -47,6 +47,7 @@ private slots:
     void ctrlATakesTheScreenUnderThePointer();
     void execReturnsWhenTheCaptureIsOver();
     void keyboardHeldOnceOnScreenBeforeAnyPaint();
+    void failureInInputEndsTheCapture();
 
 private:
     QTemporaryDir folder_;
@@ -321,6 +322,23 @@ void CaptureSessionTest::keyboardHeldOnceOnScreenBeforeAnyPaint() {
     QTRY_COMPARE(QWidget::keyboardGrabber(), overlay);
     session.model().cancel();
     QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+}
+
+void CaptureSessionTest::failureInInputEndsTheCapture() {
+    // Nothing may be thrown through Qt's event loop, least of all the
+    // capture's own nested one: whatever input sets off and fails ends the
+    // capture as failed.
+    FakeServices fake;
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
+    connect(&session.model(), &CaptureModel::stateChanged, &session.model(),
+            [] { throw std::bad_alloc(); });
+    QTimer::singleShot(20, &session, [&session] {
+        QTest::mousePress(session.overlays().front().get(), Qt::LeftButton, {}, QPoint(10, 10));
+    });
+    QTest::ignoreMessage(QtWarningMsg, "the capture failed while handling input");
+    QCOMPARE(session.exec(), CaptureResult::Failed);
+    QVERIFY(!session.overlays().front()->isVisible());
 }
 
 QTEST_MAIN(CaptureSessionTest)

@@ -1,4 +1,5 @@
 #include "CameraDll/geometry/device_crop.h"
+#include "tests/capture/crop_oracle.h"
 
 #include <QTest>
 
@@ -42,6 +43,8 @@ private slots:
     void singleScreen();
     void twoScreens_data();
     void twoScreens();
+    void mixedScalesPlacedInLogicalPixels_data();
+    void mixedScalesPlacedInLogicalPixels();
     void grabSmallerThanTheScreen();
     void selectionOffEveryScreen();
 };
@@ -168,6 +171,40 @@ void DeviceCropTest::twoScreens() {
         for (const QPoint corner : {device.topLeft(), device.bottomRight()})
             QCOMPARE(image.pixel(corner - box.topLeft()), SourcePixel(*shot, corner));
     }
+}
+
+void DeviceCropTest::mixedScalesPlacedInLogicalPixels_data() {
+    // As wlroots and KWin place outputs: side by side in logical pixels, so
+    // a scale-2 screen's device pixels reach far past its logical neighbour.
+    QTest::addColumn<QRect>("scaledScreen");
+    QTest::addColumn<QRect>("plainScreen");
+    QTest::addColumn<QRect>("selection");
+    QTest::newRow("scale 2 left of scale 1")
+        << QRect(0, 0, 200, 100) << QRect(200, 0, 300, 150) << QRect(180, 20, 40, 30);
+    QTest::newRow("scale 2 right of scale 1")
+        << QRect(300, 0, 200, 100) << QRect(0, 0, 300, 150) << QRect(280, 60, 40, 30);
+    QTest::newRow("scale 2 above scale 1")
+        << QRect(0, 0, 200, 100) << QRect(0, 100, 300, 150) << QRect(50, 90, 30, 20);
+    QTest::newRow("scale 2 below scale 1, left of 0,0")
+        << QRect(-100, 150, 200, 100) << QRect(-150, 0, 300, 150) << QRect(-60, 140, 50, 25);
+    QTest::newRow("the whole scaled screen and a strip of the other")
+        << QRect(0, 0, 200, 100) << QRect(200, 0, 300, 150) << QRect(0, 0, 500, 100);
+    // Below the scaled screen lies no screen: that corner stays empty.
+    QTest::newRow("a corner off every screen")
+        << QRect(0, 0, 200, 100) << QRect(200, 0, 300, 150) << QRect(100, 90, 200, 40);
+}
+
+void DeviceCropTest::mixedScalesPlacedInLogicalPixels() {
+    QFETCH(QRect, scaledScreen);
+    QFETCH(QRect, plainScreen);
+    QFETCH(QRect, selection);
+    const std::vector<ScreenShot> shots{Shot(scaledScreen, 2.0), Shot(plainScreen, 1.0)};
+    const QImage image = CropSelection(shots, selection);
+    // The whole selection at scale 2, the scale-1 part's pixels doubled.
+    QCOMPARE(image.size(), selection.size() * 2);
+    QCOMPARE(CropSize(shots, selection), image.size());
+    const QImage expected = camera::testing::Expected(shots, selection);
+    QCOMPARE(image.convertToFormat(QImage::Format_RGB32), expected);
 }
 
 void DeviceCropTest::grabSmallerThanTheScreen() {

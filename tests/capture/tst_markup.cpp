@@ -54,6 +54,7 @@ private slots:
     void numbersCountUpAndUndoGivesThemBack();
     void typingTheKeyboard();
     void typingThroughAnInputMethod();
+    void editingByWhatAReaderSees();
     void emptyTextLeavesNoMark();
 };
 
@@ -252,6 +253,34 @@ void MarkupTest::typingThroughAnInputMethod() {
     QCOMPARE(entry.text(), QStringLiteral("A您好"));
     QCOMPARE(entry.mark().kind, MarkKind::Text);
     QCOMPARE(entry.mark().points.front(), QPointF(20, 30));
+}
+
+void MarkupTest::editingByWhatAReaderSees() {
+    // An emoji is two UTF-16 units, an accented letter here a letter and a
+    // combining mark: neither may be split by the keys.
+    TextEntry entry(QPointF(20, 30), Qt::red, 4);
+    Compose(entry, {}, QStringLiteral("好😀"));
+    entry.key(Key(Qt::Key_Backspace));
+    QCOMPARE(entry.text(), QStringLiteral("好"));
+    Compose(entry, {}, QStringLiteral("😀e\u0301x"));
+    entry.key(Key(Qt::Key_Left));
+    entry.key(Key(Qt::Key_Left));
+    QCOMPARE(entry.cursor(), 3);
+    entry.key(Key(Qt::Key_Delete));
+    QCOMPARE(entry.text(), QStringLiteral("好😀x"));
+    entry.key(Key(Qt::Key_Left));
+    QCOMPARE(entry.cursor(), 1);
+    entry.key(Key(Qt::Key_Right));
+    QCOMPARE(entry.cursor(), 3);
+    entry.key(Key(Qt::Key_Right));
+    entry.key(Key(Qt::Key_Right)); // at the end already
+    QCOMPARE(entry.cursor(), 4);
+    entry.key(Key(Qt::Key_Home));
+    entry.key(Key(Qt::Key_Delete));
+    entry.key(Key(Qt::Key_Delete));
+    QCOMPARE(entry.text(), QStringLiteral("x"));
+    for (const QChar unit : entry.text())
+        QVERIFY(!unit.isSurrogate());
 }
 
 void MarkupTest::emptyTextLeavesNoMark() {

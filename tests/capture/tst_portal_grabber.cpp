@@ -150,6 +150,8 @@ private slots:
     void noPortalOnTheBus();
     void filesOutsideTheAllowedFoldersAreKept_data();
     void filesOutsideTheAllowedFoldersAreKept();
+    // Last: once the application has quit, no event loop runs again.
+    void quittingDuringTheWaitCancelsAndCloses();
 
 private:
     GrabOutcome grab(std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -266,19 +268,26 @@ void PortalGrabberTest::filesOutsideTheAllowedFoldersAreKept_data() {
     QTest::newRow("in another folder") << "elsewhere";
     QTest::newRow("reached from an allowed folder through ..") << "dotdot";
     QTest::newRow("through a link in an allowed folder") << "link";
+    QTest::newRow("a link in an allowed folder to a picture there") << "link inside";
 }
 
 void PortalGrabberTest::filesOutsideTheAllowedFoldersAreKept() {
     QFETCH(QString, how);
-    const QString file = elsewhere_.filePath(QStringLiteral("keep-%1.png").arg(how));
+    QString file = elsewhere_.filePath(QStringLiteral("keep-%1.png").arg(how));
     portal_->uri = WritePicture(file, Qt::red);
     if (how == QLatin1String("dotdot")) {
         portal_->uri = QUrl::fromLocalFile(allowed_.path() + QStringLiteral("/../") +
                                            QFileInfo(elsewhere_.path()).fileName() +
                                            QLatin1Char('/') + QFileInfo(file).fileName())
                            .toString();
-    } else if (how == QLatin1String("link")) {
-        const QString link = allowed_.filePath(QStringLiteral("link.png"));
+    }
+    QString link;
+    if (how.startsWith(QLatin1String("link"))) {
+        if (how == QLatin1String("link inside")) {
+            QVERIFY(QFile::rename(file, allowed_.filePath(QStringLiteral("inside.png"))));
+            file = allowed_.filePath(QStringLiteral("inside.png"));
+        }
+        link = allowed_.filePath(QStringLiteral("link-%1.png").arg(how));
         QVERIFY(QFile::link(file, link));
         portal_->uri = QUrl::fromLocalFile(link).toString();
     }
@@ -286,6 +295,19 @@ void PortalGrabberTest::filesOutsideTheAllowedFoldersAreKept() {
     QCOMPARE(outcome.failure, GrabFailure::None);
     QCOMPARE(outcome.shots.front().pixmap.toImage().pixelColor(10, 10), QColor(Qt::red));
     QVERIFY(QFile::exists(file));
+    if (!link.isEmpty())
+        QVERIFY(QFileInfo(link).isSymLink());
+}
+
+void PortalGrabberTest::quittingDuringTheWaitCancelsAndCloses() {
+    portal_->script = Script::Silent;
+    QTimer::singleShot(200, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+    QCOMPARE(grab().failure, GrabFailure::Cancelled);
+    QCOMPARE(portal_->tokens.size(), 1);
+    QTRY_COMPARE(portal_->closed.size(), 1);
+    QVERIFY(portal_->closed.front().endsWith(QLatin1Char('/') + portal_->tokens.front()));
+    // Asked again after the quit, it does not wait at all.
+    QCOMPARE(grab().failure, GrabFailure::Cancelled);
 }
 
 int main(int argc, char** argv) {

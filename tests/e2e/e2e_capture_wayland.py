@@ -1,6 +1,8 @@
 """The screen capture with the program running natively on a Wayland
 desktop: a headless sway with two outputs, the second at scale 2, read
-through the compositor's screencopy protocol or through the desktop portal."""
+through the compositor's screencopy protocol or through the desktop portal;
+selections across the seam of outputs of different scales, and an output
+turned a quarter."""
 
 import os
 import subprocess
@@ -9,7 +11,7 @@ import time
 import sway_session
 from harness import check, log, run_tool, wait_until
 from program_steps import CAPTION, CAPTURE_IN_PLACE, CAPTURE_MINIMISED, EXIT, chat_without_ads
-from sway_session import OUTPUTS, Scenario
+from sway_session import OUTPUTS, Output, Scenario, logical_size
 
 OVERLAY = "截图"
 FINISH = "✔"
@@ -61,10 +63,9 @@ def dimmed_copy_of(env, reference, shot):
 
 
 def middle_part(output):
-    """A good part of an output, away from the hint the overlay shows at its
-    top."""
-    name, mode, _, _ = output
-    width, height = (int(v) for v in mode.split("x"))
+    """A good part of an output in its device pixels, away from the hint the
+    overlay shows at its top."""
+    width, height = (v * output.scale for v in logical_size(output))
     return width // 4, height // 3, width // 2, height // 3
 
 
@@ -72,17 +73,17 @@ def middle_part(output):
 
 def references(session, label):
     desktop = session.desktop
-    return {name: desktop.grab(name, os.path.join(session.workdir, f"{label}-{name}.ppm"))
-            for name, _, _, _ in OUTPUTS}
+    return {o.name: desktop.grab(o.name, os.path.join(session.workdir, f"{label}-{o.name}.ppm"))
+            for o in desktop.outputs_made}
 
 
-def overlays_up(app):
-    wanted = len(OUTPUTS)
-    wait_until(lambda: f"{wanted} overlays on screen (now {app.sway_windows()})",
+def overlays_up(session, app):
+    made = session.desktop.outputs_made
+    wait_until(lambda: f"{len(made)} overlays on screen (now {app.sway_windows()})",
                lambda: len([w for w in app.sway_windows(OVERLAY)
-                            if w["visible"] and w["fullscreen"]]) == wanted)
+                            if w["visible"] and w["fullscreen"]]) == len(made))
     outputs = sorted(w["output"] for w in app.sway_windows(OVERLAY))
-    check(outputs == sorted(o[0] for o in OUTPUTS), f"overlays on outputs {outputs}")
+    check(outputs == sorted(o.name for o in made), f"overlays on outputs {outputs}")
     # Painting follows mapping.
     time.sleep(1.0)
     log("an overlay on every output")
@@ -97,8 +98,8 @@ def check_overlays_show(session, frozen, label):
     """Each output's overlay shows the desktop as it was frozen."""
     env = session.env
     shown = references(session, label)
-    for output in OUTPUTS:
-        name = output[0]
+    for output in session.desktop.outputs_made:
+        name = output.name
         area = middle_part(output)
         ok, factor, error = dimmed_copy_of(env, crop(env, frozen[name], area, f"{label}-{name}-ref.ppm"),
                                            crop(env, shown[name], area, f"{label}-{name}-now.ppm"))
@@ -179,19 +180,71 @@ def chat_rect(app):
     return found[0]["output"], (rect["x"], rect["y"], rect["width"], rect["height"])
 
 
-def capture_and_copy(session, app):
-    """Capture in place, check both overlays, select on the scaled output,
-    finish, and check the clipboard."""
+def capture_and_copy(session, app, output=OUTPUTS[1]):
+    """Capture in place, check the overlays, select 200x100 logical pixels on
+    the given output, finish, and check the clipboard."""
     frozen = references(session, "frozen")
     app.press(app.chat, CAPTURE_IN_PLACE)
-    overlays_up(app)
+    overlays_up(session, app)
     check_overlays_show(session, frozen, "overlay")
-    # 200x100 logical pixels on the output at scale 2: 400x200 device pixels.
-    name, _, (ox, oy), scale = OUTPUTS[1]
+    (ox, oy), scale = output.position, output.scale
     drag(session, (ox + 180, oy + 300), (ox + 379, oy + 399))
     press_finish(app)
     overlays_gone(app)
-    check_clipboard(session, frozen, name, (180 * scale, 300 * scale, 200 * scale, 100 * scale))
+    check_clipboard(session, frozen, output.name,
+                    (180 * scale, 300 * scale, 200 * scale, 100 * scale))
+    app.expect_running()
+
+
+def clipboard_picture(session, name):
+    path = os.path.join(session.workdir, name)
+    with open(path, "wb") as handle:
+        handle.write(run_clipboard(session.env))
+    return path
+
+
+def check_seam(session, app, box):
+    """A selection of the logical box across the seam of two outputs of
+    different scales comes out as grim reads the same region: the whole at
+    the larger scale, each part from its own output, the smaller scale's
+    pixels doubled."""
+    env = session.env
+    outputs = session.desktop.outputs_made
+    scale = max(o.scale for o in outputs)
+    frozen = references(session, "frozen")
+    region = session.desktop.grab_region(box, scale, os.path.join(session.workdir, "grim.ppm"))
+    app.press(app.chat, CAPTURE_IN_PLACE)
+    overlays_up(session, app)
+    x, y, width, height = box
+    drag(session, (x, y), (x + width - 1, y + height - 1))
+    press_finish(app)
+    overlays_gone(app)
+    clip = clipboard_picture(session, "seam.png")
+    check(size_of(env, clip) == f"{width * scale}x{height * scale}",
+          f"the selection came out {size_of(env, clip)}, not {width * scale}x{height * scale}")
+    for output in outputs:
+        (ox, oy), (ow, oh) = output.position, logical_size(output)
+        left, top = max(x, ox), max(y, oy)
+        right, bottom = min(x + width, ox + ow), min(y + height, oy + oh)
+        if right <= left or bottom <= top:
+            continue
+        part = (right - left, bottom - top)
+        ours = crop(env, clip, ((left - x) * scale, (top - y) * scale,
+                                part[0] * scale, part[1] * scale), f"seam-{output.name}.ppm")
+        if output.scale != scale:
+            magick(env, ours, "-sample", f"{100 * output.scale // scale}%", ours)
+        theirs = crop(env, frozen[output.name],
+                      ((left - ox) * output.scale, (top - oy) * output.scale,
+                       part[0] * output.scale, part[1] * output.scale),
+                      f"seam-{output.name}-expected.ppm")
+        wrong = differing_pixels(env, theirs, ours, fuzz="0%")
+        check(wrong == 0, f"{wrong:.0f} pixels of the part from {output.name} differ")
+        log(f"the part from {output.name} is its pixels at scale {output.scale}")
+    # grim interpolates where we double pixels: close, not equal.
+    wrong = differing_pixels(env, region, clip, fuzz="20%")
+    share = wrong / (width * height * scale * scale)
+    check(share < 0.02, f"{share:.1%} of the pixels differ from grim's picture of the region")
+    log(f"the selection across the seam matches grim's ({share:.2%} of pixels beyond 20%)")
     app.expect_running()
 
 
@@ -199,10 +252,10 @@ def capture_minimised(session, app, empty):
     """Ctrl+D's button: the chat window stays out of the frozen picture even
     though sway ignores minimising, and is back once the capture ends."""
     output, (x, y, width, height) = chat_rect(app)
-    origin = next(o[2] for o in OUTPUTS if o[0] == output)
+    origin = next(o.position for o in session.desktop.outputs_made if o.name == output)
     box = (x - origin[0], y - origin[1], width, height)
     app.press(app.chat, CAPTURE_MINIMISED)
-    overlays_up(app)
+    overlays_up(session, app)
     env = session.env
     shown = references(session, "minimised")
     ok, factor, error = dimmed_copy_of(env, crop(env, empty[output], box, "desktop-where-chat.ppm"),
@@ -261,7 +314,37 @@ def without_portal(session, program):
     finish(app)
 
 
+# The scaled output left of the plain one: in logical pixels the scaled
+# output's device pixels reach far past the seam.
+SCALED_LEFT = (Output("HEADLESS-1", "2560x1440", (0, 0), 2),
+               Output("HEADLESS-2", "1920x1080", (1280, 0), 1))
+# A portrait monitor beside a landscape one.
+TURNED = (Output("HEADLESS-1", "1920x1080", (0, 0), 1),
+          Output("HEADLESS-2", "1920x1080", (1920, 0), 1, "90"))
+
+
+def seam_scaled_left(session, program):
+    app, _ = start(session, program)
+    check_seam(session, app, (1180, 300, 200, 100))
+    finish(app)
+
+
+def seam_scaled_right(session, program):
+    app, _ = start(session, program)
+    check_seam(session, app, (1820, 300, 200, 100))
+    finish(app)
+
+
+def turned_output(session, program):
+    app, _ = start(session, program)
+    capture_and_copy(session, app, TURNED[1])
+    finish(app)
+
+
 if __name__ == "__main__":
     sway_session.main({"screencopy": Scenario(screencopy),
                        "portal": Scenario(portal, portals=True),
-                       "without_portal": Scenario(without_portal)}, __doc__)
+                       "without_portal": Scenario(without_portal),
+                       "seam_scaled_left": Scenario(seam_scaled_left, outputs=SCALED_LEFT),
+                       "seam_scaled_right": Scenario(seam_scaled_right),
+                       "turned_output": Scenario(turned_output, outputs=TURNED)}, __doc__)

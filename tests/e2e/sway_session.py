@@ -31,8 +31,23 @@ from harness import check, log, run_tool, wait_until
 _INNER_MARK = "QUOBEL_SWAY_INNER"
 NOBODY = 65534
 
-# Two outputs side by side, the second at scale 2: (name, mode, position, scale).
-OUTPUTS = (("HEADLESS-1", "1920x1080", (0, 0), 1), ("HEADLESS-2", "2560x1440", (1920, 0), 2))
+# An output of the headless desktop: its mode in device pixels, its place in
+# the logical layout, its scale and its transform (sway's "90", "flipped", ...).
+Output = collections.namedtuple("Output", "name mode position scale transform",
+                                defaults=("normal",))
+
+# Two outputs side by side, the second at scale 2.
+OUTPUTS = (Output("HEADLESS-1", "1920x1080", (0, 0), 1),
+           Output("HEADLESS-2", "2560x1440", (1920, 0), 2))
+
+
+def logical_size(output):
+    """The output's size in the logical layout: turned a quarter, its width
+    and height swap."""
+    width, height = (int(v) for v in output.mode.split("x"))
+    if output.transform.endswith(("90", "270")):
+        width, height = height, width
+    return width // output.scale, height // output.scale
 
 # A scenario: its function (session, program), whether the desktop portals
 # run, and the outputs.
@@ -42,9 +57,8 @@ Scenario = collections.namedtuple("Scenario", "run portals outputs", defaults=(F
 def layout_size(outputs):
     """The layout's bounding box in logical pixels (outputs start at 0,0)."""
     def extent(output):
-        _, mode, (x, y), scale = output
-        width, height = (int(v) for v in mode.split("x"))
-        return x + width // scale, y + height // scale
+        width, height = logical_size(output)
+        return output.position[0] + width, output.position[1] + height
     return tuple(max(extent(o)[i] for o in outputs) for i in (0, 1))
 
 
@@ -84,9 +98,8 @@ class SwayDesktop(harness.Desktop):
             # would take the first free X display, which cannot be chosen.
             handle.write("xwayland disable\n"
                          "for_window [shell=\"xdg_shell\"] floating enable\n")
-            for name, mode, (x, y), scale in self.outputs_made[:1]:
-                handle.write(f"output {name} resolution {mode} position {x} {y} scale {scale} "
-                             f"background {self._wallpaper(name, mode)} fill\n")
+            for output in self.outputs_made[:1]:
+                handle.write(self._output_command(output) + "\n")
         # Without composition sway hands a full-screen window's buffer
         # straight to an output without a cursor; the headless backend then
         # copies stale frames to screencopy clients (grim), so the overlay on
@@ -97,12 +110,11 @@ class SwayDesktop(harness.Desktop):
         env.update(WAYLAND_DISPLAY=socket, SWAYSOCK=os.path.join(runtime, ipc))
         # Headless sway starts with one output; the second must be made and
         # configured at once (later changes of scale do not take).
-        for name, mode, (x, y), scale in self.outputs_made[1:]:
+        for output in self.outputs_made[1:]:
             self.swaymsg("create_output")
-            self.swaymsg(f"output {name} resolution {mode} position {x} {y} scale {scale} "
-                         f"background {self._wallpaper(name, mode)} fill")
+            self.swaymsg(self._output_command(output))
         wait_until("every output up", lambda: sorted(o["name"] for o in self.outputs())
-                   == sorted(o[0] for o in self.outputs_made))
+                   == sorted(o.name for o in self.outputs_made))
 
         self._pointer = subprocess.Popen([os.path.join(self.tools, "quobel_virtual_pointer")],
                                          stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -117,6 +129,12 @@ class SwayDesktop(harness.Desktop):
         # Every wallpaper drawn before anyone takes pictures.
         wait_until("the wallpapers", self._wallpapers_drawn)
         log(f"sway ready on {socket}")
+
+    def _output_command(self, output):
+        x, y = output.position
+        return (f"output {output.name} resolution {output.mode} position {x} {y} "
+                f"scale {output.scale} transform {output.transform} "
+                f"background {self._wallpaper(output)} fill")
 
     def _start_portals(self):
         # Started here rather than by the bus, which finds no services in
@@ -152,21 +170,25 @@ class SwayDesktop(harness.Desktop):
                        self.env, check_rc=False)
         return "uint32" in out
 
-    def _wallpaper(self, name, mode):
+    def _wallpaper(self, output):
         """A picture with edges everywhere and no two rows alike, so that
-        pixels taken from the wrong place or at the wrong scale show: a
-        checkerboard over a gradient, different on each output."""
-        path = os.path.join(self.workdir, f"wallpaper-{name}.png")
+        pixels taken from the wrong place, at the wrong scale or turned the
+        wrong way show: a checkerboard over a gradient, different on each
+        output, in the size it is seen at."""
+        path = os.path.join(self.workdir, f"wallpaper-{output.name}.png")
         if not os.path.exists(path):
-            colours = "#3060b0-#f0a040" if name.endswith("1") else "#40b060-#9040e0"
-            run_tool(["convert", "-size", mode, f"gradient:{colours}", "(", "-size", mode,
+            width, height = logical_size(output)
+            size = f"{width * output.scale}x{height * output.scale}"
+            colours = "#3060b0-#f0a040" if output.name.endswith("1") else "#40b060-#9040e0"
+            run_tool(["convert", "-size", size, f"gradient:{colours}", "(", "-size", size,
                       "tile:pattern:checkerboard", ")", "-compose", "multiply", "-composite",
                       path], self.env, timeout=60)
         return path
 
     def _wallpapers_drawn(self):
-        for name, _, _, _ in self.outputs_made:
-            picture = self.grab(name, os.path.join(self.workdir, f"probe-{name}.ppm"))
+        for output in self.outputs_made:
+            picture = self.grab(output.name,
+                                os.path.join(self.workdir, f"probe-{output.name}.ppm"))
             if image_stddev(picture, self.env) < 0.05:
                 return False
         return True
@@ -200,6 +222,14 @@ class SwayDesktop(harness.Desktop):
         """The output's picture as grim reads it; PPM, which is quick to
         write and to read back."""
         run_tool(["grim", "-t", "ppm", "-o", output, path], self.env, timeout=30)
+        return path
+
+    def grab_region(self, box, scale, path):
+        """A logical region of the layout as grim reads it, at the given
+        scale."""
+        x, y, width, height = box
+        run_tool(["grim", "-t", "ppm", "-s", str(scale), "-g", f"{x},{y} {width}x{height}", path],
+                 self.env, timeout=30)
         return path
 
     def pointer(self, command, *arguments):
