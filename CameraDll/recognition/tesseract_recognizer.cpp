@@ -9,6 +9,7 @@
 #include <tesseract/capi.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace camera {
@@ -50,17 +51,42 @@ constexpr qreal kScreenDpi = 96;
 constexpr qreal kLargestWorkingCopy = 40e6;
 // Around a line read again in English, for the strokes at its edges.
 constexpr int kLineMargin = 4;
+// Logical pixels of background put around the picture.
+constexpr int kBorder = 10;
 
 template <typename Function> bool Resolve(QLibrary& library, const char* name, Function& function) {
     function = reinterpret_cast<Function>(library.resolve(name));
     return function != nullptr;
 }
 
-// Grey, and upscaled until the text is as large as the engine reads best;
-// factor says by how much, from logical pixels.
+// The grey most of the picture's edge has: the window's background, as a
+// rule, which the border is filled with.
+int EdgeGrey(const QImage& grey) {
+    std::array<int, 256> count{};
+    for (int x = 0; x < grey.width(); ++x) {
+        ++count[grey.constScanLine(0)[x]];
+        ++count[grey.constScanLine(grey.height() - 1)[x]];
+    }
+    for (int y = 0; y < grey.height(); ++y) {
+        ++count[grey.constScanLine(y)[0]];
+        ++count[grey.constScanLine(y)[grey.width() - 1]];
+    }
+    return int(std::max_element(count.begin(), count.end()) - count.begin());
+}
+
+// Grey, in a border of its background, and upscaled until the text is as
+// large as the engine reads best; factor says by how much, from logical
+// pixels. Text right at the picture's edge, as in a window picked whole, is
+// otherwise lost: measured, a label of a window framed by its title bar went
+// missing, and came back with the border.
 QImage Prepared(const QImage& picture, qreal pixelsPerPoint, qreal& factor) {
-    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
     const qreal scale = std::max<qreal>(1, picture.devicePixelRatio());
+    const QImage plain = picture.convertToFormat(QImage::Format_Grayscale8);
+    const int margin = qRound(kBorder * scale);
+    QImage grey(plain.width() + 2 * margin, plain.height() + 2 * margin, QImage::Format_Grayscale8);
+    grey.fill(uint(EdgeGrey(plain)));
+    for (int y = 0; y < plain.height(); ++y)
+        std::copy_n(plain.constScanLine(y), plain.width(), grey.scanLine(y + margin) + margin);
     qreal upscale = std::max<qreal>(1, pixelsPerPoint / scale);
     const qreal area = qreal(grey.width()) * grey.height();
     if (area * upscale * upscale > kLargestWorkingCopy)

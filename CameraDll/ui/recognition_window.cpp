@@ -41,19 +41,21 @@ QPoint PlaceBeside(const QRect& selection, const QSize& size) {
 
 RecognitionWindow::RecognitionWindow(std::shared_ptr<TextRecognizer> recognizer, QImage picture,
                                      const QRect& place, QClipboard& clipboard)
-    : QWidget(nullptr, Qt::Window), clipboard_(clipboard) {
+    : QMainWindow(nullptr), clipboard_(clipboard) {
     setObjectName(QStringLiteral("recognitionWindow"));
     setWindowTitle(QStringLiteral("文字识别"));
 
-    status_ = new QLabel(QStringLiteral("正在识别文字……"), this);
-    busy_ = new QProgressBar(this);
+    auto* content = new QWidget(this);
+    setCentralWidget(content);
+    status_ = new QLabel(QStringLiteral("正在识别文字……"), content);
+    busy_ = new QProgressBar(content);
     busy_->setRange(0, 0); // no end known: it just shows that work goes on
     busy_->setTextVisible(false);
     busy_->setAccessibleName(QStringLiteral("正在识别"));
-    text_ = new QPlainTextEdit(this);
+    text_ = new QPlainTextEdit(content);
     text_->setAccessibleName(QStringLiteral("识别结果"));
     text_->setReadOnly(true);
-    copy_ = new QPushButton(QStringLiteral("复制"), this);
+    copy_ = new QPushButton(QStringLiteral("复制"), content);
     copy_->setToolTip(QStringLiteral("把全部文字复制到剪贴板"));
     copy_->setEnabled(false);
     connect(copy_, &QPushButton::clicked, this, &RecognitionWindow::copy);
@@ -61,7 +63,7 @@ RecognitionWindow::RecognitionWindow(std::shared_ptr<TextRecognizer> recognizer,
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status_, 1);
     buttons->addWidget(copy_);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(content);
     layout->addWidget(busy_);
     layout->addWidget(text_, 1);
     layout->addLayout(buttons);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QImage>
-#include <QWidget>
+#include <QMainWindow>
 
 #include <memory>
 
@@ -18,8 +18,9 @@ class TextRecognizer;
 
 // "文字识别": the text of a selection, read on another thread while the
 // window shows that it is busy, then shown in an editable box with "复制",
-// which copies all of it as plain text.
-class RecognitionWindow : public QWidget {
+// which copies all of it as plain text. A main window, so that screen
+// readers announce it as a window of its own.
+class RecognitionWindow : public QMainWindow {
     Q_OBJECT
 public:
     // place: where the selection was, in global logical pixels; the window

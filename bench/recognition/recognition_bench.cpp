@@ -7,7 +7,7 @@
 //    selection, through the capture's own toolbar, window and thread.
 //
 //   quobel_recognition_bench [--page-mode N] [--pixels-per-point F] [--runs N]
-//                            [--chat PNG --labels TXT] [--sweep] [--show]
+//                            [--chat PNG --labels TXT]... [--sweep] [--show]
 //
 // The labels file has a line "role<TAB>text" per text on the chat window.
 //
@@ -41,35 +41,8 @@ using namespace camera::testing;
 
 namespace {
 
-struct Score {
-    int characters = 0;
-    int errors = 0;
-    int found = 0; // texts read without a single error
-    int texts = 0;
-    double accuracy() const { return characters ? 1.0 - double(errors) / characters : 0; }
-    Score& operator+=(const Score& other) {
-        characters += other.characters;
-        errors += other.errors;
-        found += other.found;
-        texts += other.texts;
-        return *this;
-    }
-};
-
-Score Compare(const QStringList& expected, const QString& read) {
-    Score score;
-    for (const QString& text : expected) {
-        const int errors = ErrorsWithin(text, read);
-        score.characters += int(QString(text).remove(QLatin1Char(' ')).toStdU32String().size());
-        score.errors += errors;
-        score.found += errors == 0 ? 1 : 0;
-        ++score.texts;
-    }
-    return score;
-}
-
-void Report(const char* name, const Score& score) {
-    std::printf("%s %.4f %d/%d\n", name, score.accuracy(), score.found, score.texts);
+void Report(const char* name, const TextScore& score) {
+    std::printf("%s %.4f %d/%d\n", name, score.accuracy(), score.exact, score.texts);
     std::fflush(stdout);
 }
 
@@ -132,20 +105,31 @@ int main(int argc, char** argv) {
             .toDouble();
     const int runs = option(QStringLiteral("--runs"), QStringLiteral("3")).toInt();
     const bool show = args.contains(QStringLiteral("--show"));
-    const QString chatFile = option(QStringLiteral("--chat"), QString());
-    // "role<TAB>text" a line: the labels and the menu's title are what the
+    // Each --chat picture with the --labels file that follows it, of
+    // "role<TAB>text" lines: the labels and the menu's title are what the
     // goal is about, the captions of the buttons are read as well.
-    QStringList labels, texts;
-    if (QFile file(option(QStringLiteral("--labels"), QString())); file.open(QIODevice::ReadOnly))
+    struct Chat {
+        QImage picture;
+        QStringList labels, texts;
+    };
+    std::vector<Chat> chats;
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--chat"))
+            chats.push_back({QImage(args[i + 1]), {}, {}});
+        if (args[i] != QLatin1String("--labels") || chats.empty())
+            continue;
+        QFile file(args[i + 1]);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
         for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
             const QStringList parts = line.split(QLatin1Char('\t'));
             if (parts.size() != 2 || parts[1].trimmed().isEmpty())
                 continue;
-            texts << parts[1];
+            chats.back().texts << parts[1];
             if (parts[0] == QLatin1String("label") || parts[0] == QLatin1String("menu"))
-                labels << parts[1];
+                chats.back().labels << parts[1];
         }
-    const QImage chat(chatFile);
+    }
 
     TesseractRecognizer probe;
     if (!probe.availability().ready) {
@@ -168,27 +152,32 @@ int main(int argc, char** argv) {
             for (const int size : {12, 14, 16}) {
                 const QByteArray name = QByteArray("rendered-") + QByteArray::number(size) +
                                         "px-scale-" + QByteArray::number(scale);
-                Score score;
+                TextScore score;
                 for (const TextLayout& layout : TextLayouts())
-                    score +=
-                        Compare(ChineseUiTexts(),
-                                Read(recognizer,
-                                     RenderedTexts(ChineseUiTexts(), size, scale, layout), show));
+                    score += ScoreTexts(ChineseUiTexts(),
+                                        Read(recognizer,
+                                             RenderedTexts(ChineseUiTexts(), size, scale, layout),
+                                             show));
                 Report(name.constData(), score);
             }
         for (const int size : {12, 14}) {
             const QByteArray name = "english-" + QByteArray::number(size) + "px-scale-1";
-            Score score;
+            TextScore score;
             for (const TextLayout& layout : TextLayouts())
-                score += Compare(
+                score += ScoreTexts(
                     EnglishUiTexts(),
                     Read(recognizer, RenderedTexts(EnglishUiTexts(), size, 1, layout), show));
             Report(name.constData(), score);
         }
-        if (!chat.isNull() && !labels.isEmpty()) {
-            const QString read = Read(recognizer, chat, show);
-            Report("chat-window-labels", Compare(labels, read));
-            Report("chat-window-every-text", Compare(texts, read));
+        TextScore labels, texts;
+        for (const Chat& chat : chats) {
+            const QString read = Read(recognizer, chat.picture, show);
+            labels += ScoreTexts(chat.labels, read);
+            texts += ScoreTexts(chat.texts, read);
+        }
+        if (!chats.empty()) {
+            Report("chat-window-labels", labels);
+            Report("chat-window-every-text", texts);
         }
     }
 

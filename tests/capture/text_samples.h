@@ -97,9 +97,39 @@ inline QImage RenderedTexts(const QStringList& texts, int pixelSize, qreal scale
     return image;
 }
 
-// Edits needed to find needle anywhere in hay, spaces left out of both: a
-// label must be read right wherever the engine put it among the rest.
-inline int ErrorsWithin(const QString& needleText, const QString& hayText) {
+inline int EditDistance(const std::u32string& a, const std::u32string& b) {
+    std::vector<int> previous(b.size() + 1), current(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        previous[j] = int(j);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        current[0] = int(i);
+        for (std::size_t j = 1; j <= b.size(); ++j)
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
+                                   previous[j - 1] + (a[i - 1] != b[j - 1] ? 1 : 0)});
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+// How well a recognised text holds the expected ones, each a line of its own
+// or, wrapped, two or three lines in a row; a line serves one text only, so
+// "对话" is not found inside "如果对话中……". The longest are placed first.
+struct TextScore {
+    int characters = 0;
+    int errors = 0;
+    int exact = 0; // texts read without a single error
+    int texts = 0;
+    double accuracy() const { return characters ? 1.0 - double(errors) / characters : 0; }
+    TextScore& operator+=(const TextScore& other) {
+        characters += other.characters;
+        errors += other.errors;
+        exact += other.exact;
+        texts += other.texts;
+        return *this;
+    }
+};
+
+inline TextScore ScoreTexts(QStringList expected, const QString& read) {
     const auto bare = [](const QString& text) {
         std::u32string chars;
         for (const char32_t c : text.toStdU32String())
@@ -107,16 +137,38 @@ inline int ErrorsWithin(const QString& needleText, const QString& hayText) {
                 chars += c;
         return chars;
     };
-    const std::u32string needle = bare(needleText), hay = bare(hayText);
-    std::vector<int> previous(hay.size() + 1, 0), current(hay.size() + 1);
-    for (std::size_t i = 1; i <= needle.size(); ++i) {
-        current[0] = int(i);
-        for (std::size_t j = 1; j <= hay.size(); ++j)
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
-                                   previous[j - 1] + (needle[i - 1] != hay[j - 1] ? 1 : 0)});
-        std::swap(previous, current);
+    std::vector<std::u32string> lines;
+    for (const QString& line : read.split(QLatin1Char('\n')))
+        if (!bare(line).empty())
+            lines.push_back(bare(line));
+    std::vector<bool> used(lines.size(), false);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    TextScore score;
+    for (const QString& text : expected) {
+        const std::u32string want = bare(text);
+        int best = int(want.size());
+        std::size_t from = 0, to = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::u32string joined;
+            for (std::size_t j = i; j < std::min(lines.size(), i + 3) && !used[j]; ++j) {
+                joined += lines[j];
+                const int errors = EditDistance(want, joined);
+                if (errors < best) {
+                    best = errors;
+                    from = i;
+                    to = j + 1;
+                }
+            }
+        }
+        for (std::size_t i = from; i < to; ++i)
+            used[i] = true;
+        score.characters += int(want.size());
+        score.errors += best;
+        score.exact += best == 0 ? 1 : 0;
+        ++score.texts;
     }
-    return *std::min_element(previous.begin(), previous.end());
+    return score;
 }
 
 } // namespace camera::testing

@@ -93,7 +93,7 @@ void TextRecognitionTest::readsRenderedText() {
     if (!recognizer.availability().ready)
         QFAIL(qPrintable(recognizer.availability().missing));
     const std::atomic<bool> stop = false;
-    int errors = 0, characters = 0;
+    TextScore score;
     for (const TextLayout& layout : TextLayouts()) {
         const QString text =
             recognizer.recognize(RenderedTexts(ChineseUiTexts(), pixelSize, scale, layout), stop);
@@ -101,13 +101,12 @@ void TextRecognitionTest::readsRenderedText() {
         QVERIFY2(!text.contains(QLatin1Char(' ')), qPrintable(text));
         QVERIFY2(std::abs(text.count(QLatin1Char('\n')) + 1 - ChineseUiTexts().size()) <= 2,
                  qPrintable(text));
-        for (const QString& label : ChineseUiTexts()) {
-            errors += ErrorsWithin(label, text);
-            characters += int(label.size());
-        }
+        score += ScoreTexts(ChineseUiTexts(), text);
     }
-    QVERIFY2(errors * 100 <= characters * 3,
-             qPrintable(QStringLiteral("%1 of %2 characters wrong").arg(errors).arg(characters)));
+    QVERIFY2(
+        score.errors * 100 <= score.characters * 3,
+        qPrintable(
+            QStringLiteral("%1 of %2 characters wrong").arg(score.errors).arg(score.characters)));
 }
 
 void TextRecognitionTest::missingDataNamesThePackages() {
