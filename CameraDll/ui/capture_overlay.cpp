@@ -262,8 +262,9 @@ void CaptureOverlay::paintHint(QPainter& painter) {
         model_.picksWindows()
             ? QStringLiteral("拖动鼠标选择区域，单击选择窗口，Ctrl+A 选择整个屏幕；Esc 或右键取消")
             : QStringLiteral("拖动鼠标选择区域，Ctrl+A 选择整个屏幕；Esc 或右键取消");
-    const QString more = QStringLiteral("按 , 和 . 找回之前截图的选区；选好后可标注（序号、荧光笔、"
-                                        "模糊、马赛克）、文字识别或贴图");
+    const QString more =
+        QStringLiteral("按“,”键和“.”键找回之前截图的选区；选好后可标注（序号、荧光笔、"
+                       "模糊、马赛克）、文字识别或贴图");
     const QFontMetrics metrics = painter.fontMetrics();
     const int line = metrics.height();
     QRect box(0, 0, std::max(metrics.horizontalAdvance(keys), metrics.horizontalAdvance(more)) + 24,
