@@ -41,10 +41,26 @@ if(NOT WIN32)
 
     # Menus, icon themes and software centres all know the program by its
     # reverse-DNS name.
+    # The entry starts the program itself, not the launcher on PATH, by its
+    # full path: KWin finds a program's entry by that path alone. The prefix
+    # is known only when installing (the package installs into /usr), so the
+    # installed entry is written then; the one made here, for the configured
+    # prefix, is for checking.
     set(QUOBEL_DESKTOP_ENTRY "${CMAKE_CURRENT_BINARY_DIR}/${QUOBEL_APP_ID}.desktop"
         CACHE INTERNAL "")
+    set(QUOBEL_DESKTOP_EXEC
+        "${CMAKE_INSTALL_PREFIX}/${QUOBEL_INSTALL_DIR}/${QUOBEL_EXECUTABLE_NAME}")
     configure_file(quobel.desktop.in "${QUOBEL_DESKTOP_ENTRY}" @ONLY)
-    install(FILES "${QUOBEL_DESKTOP_ENTRY}" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+    install(CODE "
+        set(QUOBEL_EXECUTABLE_NAME [[${QUOBEL_EXECUTABLE_NAME}]])
+        set(QUOBEL_APP_ID [[${QUOBEL_APP_ID}]])
+        set(QUOBEL_DESKTOP_EXEC
+            \"\${CMAKE_INSTALL_PREFIX}/${QUOBEL_INSTALL_DIR}/${QUOBEL_EXECUTABLE_NAME}\")
+        set(entry [[${CMAKE_CURRENT_BINARY_DIR}/installed/${QUOBEL_APP_ID}.desktop]])
+        configure_file([[${CMAKE_CURRENT_SOURCE_DIR}/quobel.desktop.in]] \"\${entry}\" @ONLY)
+        file(INSTALL \"\${entry}\"
+            DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+    ")
 
     set(QUOBEL_HOMEPAGE "https://qorhome.example.net/quobel/" CACHE STRING
         "The program's web page, named by the software-centre metadata")

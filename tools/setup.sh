@@ -21,6 +21,17 @@ QUOBEL_PACKAGES=(
     # portals that its end-to-end tests run it on
     qt6-wayland sway grim wtype wl-clipboard
     pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+    # GNOME and KDE Plasma headless with their portals, for the capture's
+    # end-to-end runs there: the shell and its settings store, KWin and
+    # swaybg for its wallpaper, plasma-wayland-protocols for KWin's fake
+    # input, and what Debian's KDE portal loads without depending on it (its
+    # QML modules, plasma-workspace, Qt 5's Wayland platform)
+    gnome-shell xdg-desktop-portal-gnome dconf-service libglib2.0-bin wireplumber
+    kwin-wayland xdg-desktop-portal-kde swaybg plasma-wayland-protocols qtwayland5
+    qml-module-org-kde-kirigami2 qml-module-qtquick-controls2 qml-module-qtquick-layouts
+    qml-module-org-kde-kquickcontrolsaddons plasma-workspace
+    # Chinese input methods for the text tool's end-to-end runs
+    ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
     clang-format
     # making the Debian package and checking it and its desktop metadata
     dpkg-dev file lintian desktop-file-utils appstream appstream-compose

@@ -52,6 +52,12 @@ Status StatusFor(GrabFailure failure) {
         return kRefused;
     case GrabFailure::TimedOut:
         return kTimedOut;
+    case GrabFailure::ServiceFailed:
+        return kServiceFailed;
+    case GrabFailure::ServiceIncomplete:
+        return kServiceIncomplete;
+    case GrabFailure::Unanswered:
+        return kUnanswered;
     }
     return kFailed;
 }

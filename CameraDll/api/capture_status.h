@@ -19,6 +19,13 @@ enum Status : std::int32_t {
     kNoPortal = -7,      // a Wayland desktop without a screenshot portal
     kRefused = -8,       // the desktop refused the picture
     kTimedOut = -9,      // the desktop did not answer in time
+
+    // The desktop's screenshot service failed or gave no picture.
+    kServiceFailed = -10,
+    // KDE's portal backend crashed, for want of the QML modules it loads.
+    kServiceIncomplete = -11,
+    // The desktop asked the person for permission, and got no answer in time.
+    kUnanswered = -12,
 };
 
 } // namespace camera

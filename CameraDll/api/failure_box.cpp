@@ -23,6 +23,20 @@ QString FailureMessage(Status status) {
     case kTimedOut:
         return QStringLiteral("截图失败：桌面的截图服务在 30 秒内没有回应。\n"
                               "请稍后再试；如果一直这样，请重新登录桌面。");
+    case kServiceFailed:
+        return QStringLiteral(
+            "截图失败：桌面的截图服务（xdg-desktop-portal）出错了，没有给出画面。\n"
+            "请再试一次；如果一直这样，请重新登录桌面，"
+            "或重新安装本桌面的 xdg-desktop-portal 后端。");
+    case kServiceIncomplete:
+        return QStringLiteral("截图失败：KDE 的截图服务（xdg-desktop-portal-kde）出错退出了，"
+                              "很可能是缺少它要用的 QML 模块。\n"
+                              "请安装 qml-module-org-kde-kirigami2、qml-module-qtquick-controls2、"
+                              "qml-module-qtquick-layouts、qml-module-org-kde-kquickcontrolsaddons "
+                              "和 plasma-workspace，然后再试一次。");
+    case kUnanswered:
+        return QStringLiteral("截图没有开始：桌面在询问是否允许截图，但没有及时得到回答。\n"
+                              "请在桌面的对话框中选择“允许”，然后再截一次图。");
     case kFailed:
         return QStringLiteral("截图失败：截图库内部出错。\n请再试一次。");
     case kDone:

@@ -31,6 +31,23 @@ std::vector<QRect> SplitLayout(const QSize& picture, const std::vector<ScreenPla
     return parts;
 }
 
+bool GeometriesInDevicePixels(const QSize& picture, const std::vector<ScreenPlace>& screens) {
+    QRect layout;
+    bool scaled = false;
+    for (const ScreenPlace& screen : screens) {
+        layout |= screen.geometry;
+        scaled = scaled || screen.scale > 1;
+    }
+    return scaled && SpaceOf(screens) == LayoutSpace::Logical && picture == layout.size();
+}
+
+QRect WindowGeometry(const ScreenPlace& screen, bool devicePixels) {
+    if (!devicePixels || screen.scale <= 1)
+        return screen.geometry;
+    return {screen.geometry.topLeft(), QSize(RoundHalfUp(screen.geometry.width() / screen.scale),
+                                             RoundHalfUp(screen.geometry.height() / screen.scale))};
+}
+
 QSize DeviceSize(const QSize& logical, qreal scale) {
     return {RoundHalfUp(logical.width() * scale), RoundHalfUp(logical.height() * scale)};
 }

@@ -11,19 +11,20 @@
 namespace camera {
 
 // Names a backend to use whatever the desktop, for testing and
-// troubleshooting: x11, screencopy, portal or qt.
+// troubleshooting: x11, screencopy, kwin, portal or qt.
 inline constexpr char kBackendVariable[] = "QUOBEL_CAPTURE_BACKEND";
 
-enum class GrabberKind { X11, Screencopy, Portal, Qt };
+enum class GrabberKind { X11, Screencopy, KWin, Portal, Qt };
 
 std::optional<GrabberKind> GrabberNamed(const QString& name);
 
-// A Wayland session (Qt on Wayland, or on XWayland inside one) → screencopy
-// where the compositor offers it, else the desktop portal; an X11 display →
-// shared memory; anything else → Qt's own grab. A backend named in the
-// environment wins. screencopyOffered is asked only when it matters.
+// A Wayland session (Qt on Wayland, or on XWayland inside one) → KWin's own
+// screenshots on KDE Plasma (desktop as in XDG_CURRENT_DESKTOP), else
+// screencopy where the compositor offers it, else the desktop portal; an X11
+// display → shared memory; anything else → Qt's own grab. A backend named in
+// the environment wins. screencopyOffered is asked only when it matters.
 GrabberKind ChooseGrabberKind(const QString& forced, const QString& platform,
-                              bool waylandDisplaySet,
+                              bool waylandDisplaySet, const QString& desktop,
                               const std::function<bool()>& screencopyOffered);
 
 // The backend for this process and desktop.

@@ -2,6 +2,7 @@
 
 #include "CameraDll/capture_log.h"
 #include "CameraDll/geometry/layout_split.h"
+#include "CameraDll/grab/portal_failure.h"
 #include "CameraDll/grab/portal_request.h"
 #include "common/input_drop.h"
 
@@ -56,20 +57,8 @@ GrabOutcome PortalGrabber::grab() {
         answer = RequestPortalScreenshot(bus_, timeout_);
     }
     qCDebug(lcCapture, "portal answered after %lld ms", static_cast<long long>(clock.elapsed()));
-    switch (answer.kind) {
-    case PortalAnswer::Kind::Picture:
-        break;
-    case PortalAnswer::Kind::Cancelled:
-        return GrabOutcome::failed(GrabFailure::Cancelled, answer.detail);
-    case PortalAnswer::Kind::Refused:
-        return GrabOutcome::failed(GrabFailure::Refused, answer.detail);
-    case PortalAnswer::Kind::NoPortal:
-        return GrabOutcome::failed(GrabFailure::NoPortal, answer.detail);
-    case PortalAnswer::Kind::TimedOut:
-        return GrabOutcome::failed(GrabFailure::TimedOut, answer.detail);
-    case PortalAnswer::Kind::Failed:
-        return GrabOutcome::failed(GrabFailure::NoScreen, answer.detail);
-    }
+    if (answer.kind != PortalAnswer::Kind::Picture)
+        return GrabOutcome::failed(ExplainPortalFailure(answer.kind, bus_), answer.detail);
 
     clock.restart();
     QImageReader reader(answer.file);
@@ -79,8 +68,9 @@ GrabOutcome PortalGrabber::grab() {
     // A capture must not leave pictures behind, read or not.
     if (MayDeleteCapture(answer.file, disposableFolders_))
         QFile::remove(answer.file);
+    // The service said it made a picture; it did not make one that reads.
     if (picture.isNull())
-        return GrabOutcome::failed(GrabFailure::NoScreen,
+        return GrabOutcome::failed(GrabFailure::ServiceFailed,
                                    answer.file + QStringLiteral(": ") + reader.errorString());
 
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -88,13 +78,20 @@ GrabOutcome PortalGrabber::grab() {
     for (QScreen* screen : screens)
         places.push_back({screen->geometry(), screen->devicePixelRatio()});
     const std::vector<QRect> parts = SplitLayout(picture.size(), places);
+    const bool devicePixels = GeometriesInDevicePixels(picture.size(), places);
     GrabOutcome outcome;
     for (qsizetype i = 0; i < screens.size(); ++i) {
         const QRect& part = parts[std::size_t(i)];
+        const ScreenPlace& place = places[std::size_t(i)];
+        const QRect geometry = WindowGeometry(place, devicePixels);
+        qCDebug(lcCapture, "screen %s at %d,%d %dx%d scale %g%s: part %d,%d %dx%d",
+                qPrintable(screens[i]->name()), place.geometry.x(), place.geometry.y(),
+                place.geometry.width(), place.geometry.height(), place.scale,
+                devicePixels ? " (device pixels)" : "", part.x(), part.y(), part.width(),
+                part.height());
         if (part.isEmpty())
             continue;
-        const ScreenPlace& place = places[std::size_t(i)];
-        const QSize device = DeviceSize(place.geometry.size(), place.scale);
+        const QSize device = DeviceSize(geometry.size(), place.scale);
         // One screen at its own scale is the whole picture: no copy.
         QImage image = part == picture.rect() ? picture : picture.copy(part);
         if (image.size() != device)
@@ -102,7 +99,7 @@ GrabOutcome PortalGrabber::grab() {
         // Opaque pixels without alpha draw fastest; in place, no second buffer.
         image.convertTo(QImage::Format_RGB32);
         image.setDevicePixelRatio(place.scale);
-        outcome.shots.push_back({place.geometry, QPixmap::fromImage(std::move(image)), screens[i]});
+        outcome.shots.push_back({geometry, QPixmap::fromImage(std::move(image)), screens[i]});
     }
     if (outcome.shots.empty())
         return GrabOutcome::failed(GrabFailure::NoScreen,

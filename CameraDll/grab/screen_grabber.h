@@ -16,6 +16,13 @@ enum class GrabFailure {
     NoPortal,  // no screenshot service on the session bus
     Refused,   // the desktop would not give the picture
     TimedOut,  // the desktop never answered
+    // The desktop's screenshot service failed or gave no usable picture.
+    ServiceFailed,
+    // KDE's portal backend crashed, as it does without the QML modules its
+    // package does not pull in.
+    ServiceIncomplete,
+    // The desktop asked the person for permission and got no answer in time.
+    Unanswered,
 };
 
 struct GrabOutcome {

@@ -96,7 +96,6 @@ void CaptureView::show() {
         focus->activateWindow();
     }
     holdKeyboard(true);
-    refresh();
 }
 
 CaptureResult CaptureView::exec() {

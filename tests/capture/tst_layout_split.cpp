@@ -18,6 +18,8 @@ private slots:
     void split();
     void deviceSize_data();
     void deviceSize();
+    void geometriesInDevicePixels_data();
+    void geometriesInDevicePixels();
 };
 
 void LayoutSplitTest::layoutSpace_data() {
@@ -112,3 +114,62 @@ void LayoutSplitTest::deviceSize() {
 
 QTEST_APPLESS_MAIN(LayoutSplitTest)
 #include "tst_layout_split.moc"
+
+// What Qt 6.4 really reports on each desktop (measured), with the picture
+// that desktop's portal hands back.
+void LayoutSplitTest::geometriesInDevicePixels_data() {
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<Places>("screens");
+    QTest::addColumn<bool>("devicePixels");
+    QTest::addColumn<Rects>("parts");
+    QTest::addColumn<Rects>("windows");
+
+    // GNOME 43: 3840x2160 at scale 2 left of 1920x1080 at scale 1; Qt takes
+    // the first's device size for its logical one.
+    QTest::newRow("GNOME, mixed scales")
+        << QSize(5760, 2160) << Places{{{0, 0, 3840, 2160}, 2}, {{3840, 0, 1920, 1080}, 1}} << true
+        << Rects{{0, 0, 3840, 2160}, {3840, 0, 1920, 1080}}
+        << Rects{{0, 0, 1920, 1080}, {3840, 0, 1920, 1080}};
+    QTest::newRow("GNOME, the scaled monitor on the right")
+        << QSize(5760, 2160) << Places{{{0, 0, 1920, 1080}, 1}, {{1920, 0, 3840, 2160}, 2}} << true
+        << Rects{{0, 0, 1920, 1080}, {1920, 0, 3840, 2160}}
+        << Rects{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}};
+    QTest::newRow("GNOME, a lone monitor at scale 2")
+        << QSize(3840, 2160) << Places{{{0, 0, 3840, 2160}, 2}} << true << Rects{{0, 0, 3840, 2160}}
+        << Rects{{0, 0, 1920, 1080}};
+    // Logical layouts, drawn at the highest scale.
+    QTest::newRow("sway, a lone output at scale 2")
+        << QSize(2560, 1440) << Places{{{0, 0, 1280, 720}, 2}} << false << Rects{{0, 0, 2560, 1440}}
+        << Rects{{0, 0, 1280, 720}};
+    QTest::newRow("sway, mixed scales")
+        << QSize(6400, 2160) << Places{{{0, 0, 1920, 1080}, 1}, {{1920, 0, 1280, 720}, 2}} << false
+        << Rects{{0, 0, 3840, 2160}, {3840, 0, 2560, 1440}}
+        << Rects{{0, 0, 1920, 1080}, {1920, 0, 1280, 720}};
+    QTest::newRow("KWin, two outputs at scale 2")
+        << QSize(7680, 2160) << Places{{{0, 0, 1920, 1080}, 2}, {{1920, 0, 1920, 1080}, 2}} << false
+        << Rects{{0, 0, 3840, 2160}, {3840, 0, 3840, 2160}}
+        << Rects{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}};
+    QTest::newRow("nothing scaled")
+        << QSize(3840, 1080) << Places{{{0, 0, 1920, 1080}, 1}, {{1920, 0, 1920, 1080}, 1}} << false
+        << Rects{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}
+        << Rects{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}};
+}
+
+void LayoutSplitTest::geometriesInDevicePixels() {
+    QFETCH(QSize, picture);
+    QFETCH(Places, screens);
+    QFETCH(bool, devicePixels);
+    QFETCH(Rects, parts);
+    QFETCH(Rects, windows);
+    QCOMPARE(GeometriesInDevicePixels(picture, screens), devicePixels);
+    QCOMPARE(SplitLayout(picture, screens), parts);
+    for (std::size_t i = 0; i < screens.size(); ++i) {
+        const QRect window = WindowGeometry(screens[i], devicePixels);
+        QCOMPARE(window, windows[i]);
+        // Drawn in device pixels, each part is its screen's picture at that
+        // screen's own scale, nothing to resample. (A logical layout is drawn
+        // at the highest scale.)
+        if (devicePixels)
+            QCOMPARE(parts[i].size(), DeviceSize(window.size(), screens[i].scale));
+    }
+}

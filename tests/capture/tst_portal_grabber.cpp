@@ -234,7 +234,8 @@ void PortalGrabberTest::answersWithoutPicture_data() {
     QTest::addColumn<Script>("script");
     QTest::addColumn<GrabFailure>("failure");
     QTest::newRow("code 1: the person cancelled") << Script::Cancel << GrabFailure::Cancelled;
-    QTest::newRow("code 2: refused") << Script::Refuse << GrabFailure::Refused;
+    // Code 2 is a refusal only where the person's no is on record (no store here).
+    QTest::newRow("code 2: the service failed") << Script::Refuse << GrabFailure::ServiceFailed;
 }
 
 void PortalGrabberTest::answersWithoutPicture() {

@@ -50,8 +50,10 @@ def logical_size(output):
     return width // output.scale, height // output.scale
 
 # A scenario: its function (session, program), whether the desktop portals
-# run, and the outputs.
-Scenario = collections.namedtuple("Scenario", "run portals outputs", defaults=(False, OUTPUTS))
+# run, the outputs, and the session class (None: sway's) that makes its
+# desktop.
+Scenario = collections.namedtuple("Scenario", "run portals outputs session",
+                                  defaults=(False, OUTPUTS, None))
 
 
 def layout_size(outputs):
@@ -171,19 +173,11 @@ class SwayDesktop(harness.Desktop):
         return "uint32" in out
 
     def _wallpaper(self, output):
-        """A picture with edges everywhere and no two rows alike, so that
-        pixels taken from the wrong place, at the wrong scale or turned the
-        wrong way show: a checkerboard over a gradient, different on each
-        output, in the size it is seen at."""
-        path = os.path.join(self.workdir, f"wallpaper-{output.name}.png")
-        if not os.path.exists(path):
-            width, height = logical_size(output)
-            size = f"{width * output.scale}x{height * output.scale}"
-            colours = "#3060b0-#f0a040" if output.name.endswith("1") else "#40b060-#9040e0"
-            run_tool(["convert", "-size", size, f"gradient:{colours}", "(", "-size", size,
-                      "tile:pattern:checkerboard", ")", "-compose", "multiply", "-composite",
-                      path], self.env, timeout=60)
-        return path
+        """The output's wallpaper in the size it is seen at (see wallpaper)."""
+        width, height = logical_size(output)
+        size = f"{width * output.scale}x{height * output.scale}"
+        return wallpaper(self.workdir, self.env, output.name, size,
+                         first=output.name.endswith("1"))
 
     def _wallpapers_drawn(self):
         for output in self.outputs_made:
@@ -240,6 +234,19 @@ class SwayDesktop(harness.Desktop):
         self._pointer.stdin.flush()
         self._pointer_answer("ok")
 
+
+
+def wallpaper(workdir, env, name, mode, first):
+    """A picture with edges everywhere and no two rows alike, so that pixels
+    taken from the wrong place or at the wrong scale show: a checkerboard
+    over a gradient, different on the first output and the others."""
+    path = os.path.join(workdir, f"wallpaper-{name}-{mode}.png")
+    if not os.path.exists(path):
+        colours = "#3060b0-#f0a040" if first else "#40b060-#9040e0"
+        run_tool(["convert", "-size", mode, f"gradient:{colours}", "(", "-size", mode,
+                  "tile:pattern:checkerboard", ")", "-compose", "multiply", "-composite",
+                  path], env, timeout=60)
+    return path
 
 
 def windows(tree, pid=None):
@@ -403,7 +410,8 @@ def _run_inner(args, scenarios):
     scenario = scenarios[args.scenario]
 
     def play():
-        with SwaySession(args.world, args.tools, scenario.portals, scenario.outputs) as session:
+        make = scenario.session or SwaySession
+        with make(args.world, args.tools, scenario.portals, scenario.outputs) as session:
             scenario.run(session, os.path.abspath(args.program))
 
     passed = harness.run_guarded(args.timeout, play)
