@@ -28,8 +28,14 @@ void RecognitionJob::start() {
         } catch (...) {
             qCWarning(lcCapture, "the text recognition failed");
         }
+        // The thread is done with the picture: let it go, it may be a screen.
         QMetaObject::invokeMethod(
-            this, [this, text] { emit finished(text); }, Qt::QueuedConnection);
+            this,
+            [this, text] {
+                picture_ = QImage();
+                emit finished(text);
+            },
+            Qt::QueuedConnection);
     });
 }
 
