@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Takes a picture of the capture overlay with a selection and its toolbar, on
 # a private 1920x1080 Xvfb: the capture benchmark opens the overlay and holds
-# it, xdotool drags a rectangle, ImageMagick takes the root window. Then a
-# second one, capture-markup.png beside it: the program's own capture over its
-# chat window, marked up through the toolbar, on the end-to-end tests' desktop.
+# it, xdotool drags a rectangle, ImageMagick takes the root window. Then, beside
+# it, pictures of the program's own capture over its chat window on the
+# end-to-end tests' desktop: marked up through the toolbar (capture-markup.png),
+# pinned beside the window (capture-pin.png), and its text read
+# (capture-read-text.png).
 #
 #   tools/screenshot-capture.sh BUILD_DIR [OUTPUT.png]
 #
@@ -74,13 +76,16 @@ fi
 wait "$driver_pid" || { echo "screenshot-capture.sh: the driver failed" >&2; exit 1; }
 driver_pid=
 
-# The marked-up selection: the real program, its toolbar pressed through the
-# accessibility bus (Debian's python, which has pyatspi).
-PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 "$root/tests/e2e/screenshot_tour.py" \
-    --program "$build/bin/QuobelV3.2.5跟进版" --scenario capture_markup \
-    --output-dir "$(dirname "$output")" --timeout 120 >"$work/markup.log" 2>&1 || {
-    echo "screenshot-capture.sh: the marked-up picture failed" >&2
-    tail -20 "$work/markup.log" >&2
-    exit 1
-}
-echo "wrote $(dirname "$output")/capture-markup.png"
+# The marked-up selection, the pin and the text read: the real program, its
+# toolbar pressed through the accessibility bus (Debian's python, which has
+# pyatspi).
+for scenario in capture_markup capture_pin capture_read_text; do
+    PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 "$root/tests/e2e/screenshot_tour.py" \
+        --program "$build/bin/QuobelV3.2.5跟进版" --scenario "$scenario" \
+        --output-dir "$(dirname "$output")" --timeout 120 >"$work/$scenario.log" 2>&1 || {
+        echo "screenshot-capture.sh: the $scenario picture failed" >&2
+        tail -20 "$work/$scenario.log" >&2
+        exit 1
+    }
+    echo "wrote $(dirname "$output")/${scenario//_/-}.png"
+done

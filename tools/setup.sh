@@ -13,6 +13,10 @@ QUOBEL_PACKAGES=(
     dbus dbus-x11 at-spi2-core python3-pyatspi
     # the capture library's X11 (shared memory) and wlroots (screencopy) grabs
     libxcb1-dev libxcb-shm0-dev libwayland-dev
+    # the capture's text recognition: Tesseract's header to build against (the
+    # library itself is loaded when text is read) and its simplified Chinese
+    # and English data
+    libtesseract-dev tesseract-ocr-chi-sim tesseract-ocr-eng
     # the program on Wayland, and the headless sway desktop with the desktop
     # portals that its end-to-end tests run it on
     qt6-wayland sway grim wtype wl-clipboard

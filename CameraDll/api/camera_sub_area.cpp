@@ -4,6 +4,7 @@
 #include "CameraDll/capture_log.h"
 #include "CameraDll/desktop/window_settle.h"
 #include "CameraDll/grab/grabber_choice.h"
+#include "CameraDll/session/selection_history.h"
 #include "CameraDll/ui/capture_view.h"
 
 #include <QApplication>
@@ -81,10 +82,18 @@ Status Capture() {
     GrabOutcome grabbed = Grab();
     if (grabbed.failure != GrabFailure::None)
         return StatusFor(grabbed.failure);
-    CaptureView view(std::move(grabbed.shots), DefaultServices(), *QGuiApplication::clipboard());
-    switch (view.exec()) {
+    const SelectionHistory history(SelectionHistory::DefaultPath());
+    CaptureView view(std::move(grabbed.shots), DefaultServices(), *QGuiApplication::clipboard(),
+                     history.read());
+    const CaptureResult result = view.exec();
+    const QRect used = view.model().selectionToRemember();
+    if (!used.isNull())
+        history.remember(used);
+    switch (result) {
     case CaptureResult::Saved:
     case CaptureResult::Finished:
+    case CaptureResult::Pinned:
+    case CaptureResult::ReadText:
         return kDone;
     case CaptureResult::Cancelled:
         return kCancelled;

@@ -1,5 +1,7 @@
 #include "CameraDll/markup/mark.h"
 
+#include "CameraDll/markup/pixel_filters.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,7 +52,10 @@ void DrawText(QPainter& painter, const Mark& mark) {
     painter.drawText(mark.points.front() + QPointF(0, metrics.ascent()), mark.text);
 }
 
-void DrawMosaic(QPainter& painter, const Mark& mark, const Backdrop& under) {
+// The mosaic and the blur: the device pixels under the mark's rectangle,
+// changed by filter and put back in place.
+template <typename Filter>
+void DrawFiltered(QPainter& painter, const Mark& mark, const Backdrop& under, Filter filter) {
     const QRectF logical = Span(mark).translated(-under.origin);
     const auto device = [&under](qreal v) {
         return static_cast<int>(std::lround(v * under.scale));
@@ -63,9 +68,50 @@ void DrawMosaic(QPainter& painter, const Mark& mark, const Backdrop& under) {
     if (area.isEmpty())
         return;
     // Read before anything is drawn: the picture may be the painter's own.
-    QImage blocks = Pixelate(*under.picture, area, under.scale);
-    blocks.setDevicePixelRatio(under.scale);
-    painter.drawImage(under.origin + QPointF(area.topLeft()) / under.scale, blocks);
+    QImage changed = filter(*under.picture, area);
+    changed.setDevicePixelRatio(under.scale);
+    painter.drawImage(under.origin + QPointF(area.topLeft()) / under.scale, changed);
+}
+
+// A filled disc in the mark's colour with its number in black or white,
+// whichever stands out more against that colour.
+void DrawNumber(QPainter& painter, const Mark& mark) {
+    const qreal diameter = MarkerDiameter(mark.width);
+    const QRectF disc(mark.points.front() - QPointF(diameter, diameter) / 2,
+                      QSizeF(diameter, diameter));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(mark.colour);
+    painter.drawEllipse(disc);
+    // As large as fits: two digits and more take a smaller size.
+    QFont font;
+    font.setBold(true);
+    for (int size = static_cast<int>(diameter * 0.62); size > 4; --size) {
+        font.setPixelSize(size);
+        const QRectF ink = QFontMetricsF(font).tightBoundingRect(mark.text);
+        if (ink.width() <= diameter * 0.7 && ink.height() <= diameter * 0.7)
+            break;
+    }
+    painter.setFont(font);
+    painter.setPen(qGray(mark.colour.rgb()) > 150 ? Qt::black : Qt::white);
+    painter.drawText(disc, Qt::AlignCenter, mark.text);
+}
+
+// Multiplied onto the picture, as ink of a highlighter soaks into paper:
+// light ground takes the colour, dark text stays dark. The colour is
+// lightened first, so that even a dark choice leaves the text readable.
+void DrawHighlighter(QPainter& painter, const Mark& mark) {
+    const QColor ink =
+        QColor::fromRgbF(0.6f * mark.colour.redF() + 0.4f, 0.6f * mark.colour.greenF() + 0.4f,
+                         0.6f * mark.colour.blueF() + 0.4f);
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    // One polyline is one shape, so where the stroke crosses itself it is
+    // not multiplied twice.
+    painter.setPen(
+        QPen(ink, HighlighterWidth(mark.width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    if (mark.points.size() == 1)
+        painter.drawPoint(mark.points.front());
+    else
+        painter.drawPolyline(mark.points);
 }
 
 } // namespace
@@ -74,6 +120,18 @@ QFont MarkFont(qreal width) {
     QFont font;
     font.setPixelSize(static_cast<int>(12 + 2 * width));
     return font;
+}
+
+qreal MarkerDiameter(qreal width) {
+    return 12 + 3 * width;
+}
+
+qreal HighlighterWidth(qreal width) {
+    return 3 * width;
+}
+
+qreal BlurRadius(qreal width) {
+    return width;
 }
 
 QRectF MarkBounds(const Mark& mark) {
@@ -88,7 +146,15 @@ QRectF MarkBounds(const Mark& mark) {
         return box.adjusted(-metrics.height() / 4, 0, metrics.height() / 2, 1);
     }
     case MarkKind::Mosaic:
+    case MarkKind::Blur:
         return Span(mark).adjusted(-1, -1, 1, 1);
+    case MarkKind::Number: {
+        const qreal reach = MarkerDiameter(mark.width) / 2 + 1;
+        return QRectF(mark.points.front() - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
+    }
+    case MarkKind::Highlighter:
+        return mark.points.boundingRect().marginsAdded(QMarginsF(1, 1, 1, 1) *
+                                                       (HighlighterWidth(mark.width) / 2 + 2));
     case MarkKind::Arrow:
         // The head is half as wide on each side as it is long.
         return Span(mark).marginsAdded(QMarginsF(1, 1, 1, 1) * (mark.width * 1.5 + 6));
@@ -102,7 +168,8 @@ void DrawMark(QPainter& painter, const Mark& mark, const Backdrop& under) {
     if (mark.points.isEmpty())
         return;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, mark.kind != MarkKind::Mosaic);
+    painter.setRenderHint(QPainter::Antialiasing,
+                          mark.kind != MarkKind::Mosaic && mark.kind != MarkKind::Blur);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setBrush(Qt::NoBrush);
     const QPen line(mark.colour, mark.width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
@@ -129,39 +196,24 @@ void DrawMark(QPainter& painter, const Mark& mark, const Backdrop& under) {
         DrawText(painter, mark);
         break;
     case MarkKind::Mosaic:
-        DrawMosaic(painter, mark, under);
+        DrawFiltered(painter, mark, under, [&under](const QImage& picture, const QRect& area) {
+            return Pixelate(picture, area, under.scale);
+        });
+        break;
+    case MarkKind::Blur:
+        DrawFiltered(painter, mark, under, [&](const QImage& picture, const QRect& area) {
+            return Blur(picture, area,
+                        static_cast<int>(std::lround(BlurRadius(mark.width) * under.scale)));
+        });
+        break;
+    case MarkKind::Number:
+        DrawNumber(painter, mark);
+        break;
+    case MarkKind::Highlighter:
+        DrawHighlighter(painter, mark);
         break;
     }
     painter.restore();
-}
-
-QImage Pixelate(const QImage& picture, const QRect& device, qreal scale) {
-    QImage image = picture.copy(device).convertToFormat(QImage::Format_RGB32);
-    const int side = std::max(1, static_cast<int>(std::lround(kMosaicBlock * scale)));
-    for (int top = 0; top < image.height(); top += side) {
-        const int bottom = std::min(top + side, image.height());
-        for (int left = 0; left < image.width(); left += side) {
-            const int right = std::min(left + side, image.width());
-            quint64 red = 0, green = 0, blue = 0;
-            for (int y = top; y < bottom; ++y) {
-                const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-                for (int x = left; x < right; ++x) {
-                    red += qRed(row[x]);
-                    green += qGreen(row[x]);
-                    blue += qBlue(row[x]);
-                }
-            }
-            const quint64 count = static_cast<quint64>(bottom - top) * (right - left);
-            const QRgb average = qRgb(static_cast<int>((red + count / 2) / count),
-                                      static_cast<int>((green + count / 2) / count),
-                                      static_cast<int>((blue + count / 2) / count));
-            for (int y = top; y < bottom; ++y) {
-                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-                std::fill(row + left, row + right, average);
-            }
-        }
-    }
-    return image;
 }
 
 } // namespace camera

@@ -1,5 +1,7 @@
 #include "CameraDll/markup/markup.h"
 
+#include <algorithm>
+
 namespace camera {
 
 namespace {
@@ -12,6 +14,12 @@ MarkKind KindOf(Tool tool) {
         return MarkKind::Arrow;
     case Tool::Pen:
         return MarkKind::Pen;
+    case Tool::Highlighter:
+        return MarkKind::Highlighter;
+    case Tool::Number:
+        return MarkKind::Number;
+    case Tool::Blur:
+        return MarkKind::Blur;
     case Tool::Text:
         return MarkKind::Text;
     case Tool::Mosaic:
@@ -23,20 +31,21 @@ MarkKind KindOf(Tool tool) {
     return MarkKind::Rectangle;
 }
 
+bool IsStroke(MarkKind kind) {
+    return kind == MarkKind::Pen || kind == MarkKind::Highlighter;
+}
+
 } // namespace
 
 Markup::Markup(std::vector<MarkedPicture> pictures) : pictures_(std::move(pictures)) {}
 
 QRectF Markup::begin(const QPointF& point) {
-    if (tool_ == Tool::None || tool_ == Tool::Text)
+    if (tool_ == Tool::None || tool_ == Tool::Text || tool_ == Tool::Number)
         return {};
     // A shape is its two corners from the start; a stroke grows point by point.
     const MarkKind kind = KindOf(tool_);
-    draft_ = Mark{kind,
-                  colour_,
-                  width_,
-                  kind == MarkKind::Pen ? QPolygonF{point} : QPolygonF{point, point},
-                  {}};
+    draft_ = Mark{
+        kind, colour_, width_, IsStroke(kind) ? QPolygonF{point} : QPolygonF{point, point}, {}};
     return MarkBounds(*draft_);
 }
 
@@ -44,7 +53,7 @@ QRectF Markup::extend(const QPointF& point) {
     if (!draft_)
         return {};
     const QRectF before = MarkBounds(*draft_);
-    if (draft_->kind == MarkKind::Pen) {
+    if (IsStroke(draft_->kind)) {
         if (draft_->points.back() != point)
             draft_->points.append(point);
     } else {
@@ -62,9 +71,16 @@ QRectF Markup::end(const QPointF& point) {
     // A click is no mark: it would leave a stray dot or a shape of no size.
     if (mark.points.front() == mark.points.back() && mark.points.size() <= 2)
         return changed;
-    if (mark.kind != MarkKind::Pen)
+    if (!IsStroke(mark.kind))
         mark.points = QPolygonF{mark.points.front(), mark.points.back()};
     return changed | add(std::move(mark));
+}
+
+QRectF Markup::placeNumber(const QPointF& at) {
+    const auto& marks = history_.marks();
+    const auto placed = std::count_if(
+        marks.begin(), marks.end(), [](const Mark& mark) { return mark.kind == MarkKind::Number; });
+    return add(Mark{MarkKind::Number, colour_, width_, QPolygonF{at}, QString::number(placed + 1)});
 }
 
 QRectF Markup::startText(const QPointF& at) {

@@ -12,7 +12,7 @@
 
 namespace camera {
 
-enum class Tool { None, Rectangle, Ellipse, Arrow, Pen, Text, Mosaic };
+enum class Tool { None, Rectangle, Ellipse, Arrow, Pen, Highlighter, Text, Number, Mosaic, Blur };
 
 // The marking up of one capture: the chosen tool, colour and width, the marks
 // with their history, the mark being drawn or typed, and every screen's
@@ -37,13 +37,17 @@ public:
     const MarkHistory& history() const { return history_; }
     const std::vector<MarkedPicture>& pictures() const { return pictures_; }
 
-    // A drag with the current tool (not the text tool).
+    // A drag with the current tool (not the text or the number tool).
     bool isDrawing() const { return draft_.has_value(); }
     const std::optional<Mark>& draft() const { return draft_; }
     QRectF begin(const QPointF& point);
     QRectF extend(const QPointF& point);
     // Keeps the mark if it was really dragged out.
     QRectF end(const QPointF& point);
+
+    // A click with the number tool: a marker with the next number, one more
+    // than the markers on the picture, so an undo gives the number back.
+    QRectF placeNumber(const QPointF& at);
 
     bool isTyping() const { return text_.has_value(); }
     TextEntry* text() { return text_ ? &*text_ : nullptr; }

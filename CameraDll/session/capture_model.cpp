@@ -5,10 +5,8 @@
 #include "CameraDll/geometry/pixel_grid.h"
 #include "CameraDll/geometry/toolbar_placement.h"
 #include "CameraDll/session/capture_outcome.h"
-#include "CameraDll/session/key_commands.h"
 
 #include <QClipboard>
-#include <QKeyEvent>
 
 namespace camera {
 
@@ -32,9 +30,23 @@ std::vector<MarkedPicture> Pictures(const std::vector<ScreenShot>& shots) {
 } // namespace
 
 CaptureModel::CaptureModel(std::vector<ScreenShot> shots, std::vector<StackedWindow> windows,
-                           QClipboard& clipboard)
+                           QClipboard& clipboard, std::vector<QRect> earlier)
     : shots_(std::move(shots)), clipboard_(clipboard), editor_(Desktop(shots_)),
-      markup_(Pictures(shots_)), windows_(std::move(windows)) {}
+      markup_(Pictures(shots_)), windows_(std::move(windows)), recall_(std::move(earlier)) {}
+
+QRect CaptureModel::selectionToRemember() const {
+    switch (result_) {
+    case CaptureResult::Saved:
+    case CaptureResult::Finished:
+    case CaptureResult::Pinned:
+    case CaptureResult::ReadText:
+        return ended_ ? editor_.selection() : QRect();
+    case CaptureResult::Cancelled:
+    case CaptureResult::Failed:
+        break;
+    }
+    return {};
+}
 
 QImage CaptureModel::selectedImage() const {
     if (!editor_.hasSelection())
@@ -104,6 +116,11 @@ QRect CaptureModel::windowAt(const QPointF& global) const {
     return window.isNull() ? QRect() : DeviceToLogical(window, origin, scale);
 }
 
+void CaptureModel::pointerIsAt(const QPointF& global) {
+    if (!pointerKnown_)
+        pointer_ = global;
+}
+
 void CaptureModel::pointerPressed(const QPointF& global, Qt::MouseButton button) {
     if (!takesInput())
         return;
@@ -124,6 +141,9 @@ void CaptureModel::pointerPressed(const QPointF& global, Qt::MouseButton button)
         if (markup_.tool() == Tool::Text) {
             emit areaChanged(markup_.startText(global));
             emit typingChanged();
+        } else if (markup_.tool() == Tool::Number) {
+            emit areaChanged(markup_.placeNumber(global));
+            emit stateChanged();
         } else {
             emit areaChanged(markup_.begin(global));
         }
@@ -185,76 +205,6 @@ void CaptureModel::pointerDoubleClicked(const QPointF& global) {
     finish();
 }
 
-bool CaptureModel::keyPressed(const QKeyEvent& event) {
-    if (!takesInput())
-        return false;
-    if (TextEntry* text = markup_.text()) {
-        const QRectF before = text->bounds();
-        switch (text->key(event)) {
-        case TextEntry::KeyResult::Edited:
-            emit areaChanged(before | text->bounds());
-            return true;
-        case TextEntry::KeyResult::Ended:
-            endText();
-            return true;
-        case TextEntry::KeyResult::Ignored:
-            return true;
-        case TextEntry::KeyResult::NotMine:
-            // A shortcut ends the text first, then does what it does.
-            endText();
-            break;
-        }
-    }
-    const KeyCommand command = CommandForKey(event.key(), event.modifiers());
-    const bool gesture = editor_.isDragging() || markup_.isDrawing();
-    const QRect before = editor_.selection();
-    switch (command.kind) {
-    case KeyCommand::None:
-        return false;
-    case KeyCommand::Move:
-        if (!gesture && editor_.moveBy(command.step))
-            afterSelectionChange(before);
-        break;
-    case KeyCommand::Resize:
-        if (!gesture && editor_.resizeBy(command.step))
-            afterSelectionChange(before);
-        break;
-    case KeyCommand::Finish:
-        finish();
-        break;
-    case KeyCommand::Save:
-        if (editor_.hasSelection())
-            emit saveRequested();
-        break;
-    case KeyCommand::Undo:
-        if (!gesture)
-            undo();
-        break;
-    case KeyCommand::Redo:
-        if (!gesture)
-            redo();
-        break;
-    case KeyCommand::Cancel:
-        cancel();
-        break;
-    case KeyCommand::CopyColour:
-        if (!showsLoupe())
-            return false;
-        copyColour();
-        break;
-    }
-    return true;
-}
-
-void CaptureModel::inputMethod(const QInputMethodEvent& event) {
-    TextEntry* text = markup_.text();
-    if (ended_ || !text)
-        return;
-    const QRectF before = text->bounds();
-    text->inputMethod(event);
-    emit areaChanged(before | text->bounds());
-}
-
 void CaptureModel::endText() {
     if (!markup_.isTyping())
         return;
@@ -267,6 +217,33 @@ void CaptureModel::afterSelectionChange(const QRect& before) {
     if (editor_.hasSelection())
         markup_.recordSelection(before, editor_.selection());
     emit stateChanged();
+}
+
+void CaptureModel::replaceSelection(const QRect& selection) {
+    const QRect before = editor_.selection();
+    if (selection == before)
+        return;
+    picked_ = QRect();
+    editor_.setSelection(selection);
+    afterSelectionChange(before);
+}
+
+void CaptureModel::recallSelection(int direction) {
+    if (!takesInput())
+        return;
+    std::vector<QRect> screens;
+    for (const ScreenShot& shot : shots_)
+        screens.push_back(shot.geometry);
+    const QRect recalled = recall_.step(direction, screens);
+    if (!recalled.isNull())
+        replaceSelection(recalled);
+}
+
+void CaptureModel::selectScreen() {
+    if (!takesInput() || shots_.empty())
+        return;
+    const int screen = screenAt(pointer_);
+    replaceSelection(shots_[std::size_t(std::max(screen, 0))].geometry);
 }
 
 void CaptureModel::chooseTool(Tool tool) {
@@ -335,6 +312,23 @@ void CaptureModel::stopSaving(bool saved) {
         end(CaptureResult::Saved);
     else
         emit stateChanged();
+}
+
+void CaptureModel::pin() {
+    endWithSelection(CaptureResult::Pinned);
+}
+
+void CaptureModel::readText() {
+    endWithSelection(CaptureResult::ReadText);
+}
+
+void CaptureModel::endWithSelection(CaptureResult result) {
+    if (!takesInput() || !editor_.hasSelection())
+        return;
+    endText();
+    kept_ = selectedImage();
+    if (!kept_.isNull())
+        end(result);
 }
 
 void CaptureModel::finish() {

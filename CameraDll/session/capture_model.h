@@ -4,6 +4,7 @@
 #include "CameraDll/geometry/window_pick.h"
 #include "CameraDll/grab/screen_shot.h"
 #include "CameraDll/markup/markup.h"
+#include "CameraDll/session/selection_recall.h"
 
 #include <QObject>
 #include <QPointF>
@@ -16,7 +17,14 @@ class QKeyEvent;
 
 namespace camera {
 
-enum class CaptureResult { Saved, Finished, Cancelled, Failed };
+enum class CaptureResult {
+    Saved,
+    Finished,
+    Cancelled,
+    Failed,
+    Pinned,   // the selection goes on showing, pinned above the other windows
+    ReadText, // the text in the selection is to be recognised
+};
 
 // One capture, with no window of its own: the frozen screens, the selection,
 // the marks, the pointer, and how the capture ends. Input arrives in global
@@ -26,11 +34,19 @@ class CaptureModel : public QObject {
 public:
     // windows: the window manager's list, read while the windows are where
     // the frozen picture shows them; empty where windows cannot be picked.
+    // earlier: the selections of earlier captures, the latest last, for ","
+    // and "." to bring back.
     CaptureModel(std::vector<ScreenShot> shots, std::vector<StackedWindow> windows,
-                 QClipboard& clipboard);
+                 QClipboard& clipboard, std::vector<QRect> earlier = {});
 
     bool hasEnded() const { return ended_; }
     CaptureResult result() const { return result_; }
+    // What the capture ended with, to pin or to read the text of: the
+    // selected pixels with their marks, and where they were.
+    const QImage& keptImage() const { return kept_; }
+    // The selection a finished capture leaves for the next one to bring
+    // back; null when it ended without using one.
+    QRect selectionToRemember() const;
 
     const std::vector<ScreenShot>& shots() const { return shots_; }
     const SelectionEditor& editor() const { return editor_; }
@@ -57,6 +73,9 @@ public:
     // While the person chooses where to save, the capture takes no input.
     bool isSaving() const { return saving_; }
 
+    // Where the pointer is as the capture opens, before it first moves: the
+    // screen Ctrl+A takes.
+    void pointerIsAt(const QPointF& global);
     void pointerPressed(const QPointF& global, Qt::MouseButton button);
     void pointerMoved(const QPointF& global);
     void pointerReleased(const QPointF& global, Qt::MouseButton button);
@@ -72,6 +91,13 @@ public:
     void redo();
     void finish();
     void cancel();
+    void pin();
+    void readText();
+    // Brings back the selection of an earlier (-1) or a later (+1) capture;
+    // one that is now off every screen is passed over.
+    void recallSelection(int direction);
+    // Selects the whole screen the pointer is on.
+    void selectScreen();
     // Saving is two steps, the person choosing the file between them. The
     // first gives the picture to save, null when there is nothing to save.
     QImage startSaving();
@@ -100,6 +126,8 @@ signals:
 
 private:
     void endText();
+    void endWithSelection(CaptureResult result);
+    void replaceSelection(const QRect& selection);
     void afterSelectionChange(const QRect& before);
     void apply(const MarkHistory::Change& change);
     void copyColour();
@@ -112,6 +140,8 @@ private:
     SelectionEditor editor_;
     Markup markup_;
     std::vector<StackedWindow> windows_;
+    SelectionRecall recall_;
+    QImage kept_;
     QRect picked_;
     QPointF pointer_;
     bool pointerKnown_ = false;

@@ -41,6 +41,11 @@ KeyCommand CommandForKey(int key, Qt::KeyboardModifiers modifiers) {
             return {KeyCommand::Cancel, {}};
         case Qt::Key_C:
             return {KeyCommand::CopyColour, {}};
+        // As in Snipaste: the selections of earlier captures.
+        case Qt::Key_Comma:
+            return {KeyCommand::EarlierSelection, {}};
+        case Qt::Key_Period:
+            return {KeyCommand::LaterSelection, {}};
         default:
             return {};
         }
@@ -55,6 +60,8 @@ KeyCommand CommandForKey(int key, Qt::KeyboardModifiers modifiers) {
             return {KeyCommand::Undo, {}};
         case Qt::Key_Y:
             return {KeyCommand::Redo, {}};
+        case Qt::Key_A:
+            return {KeyCommand::WholeScreen, {}};
         default:
             return {};
         }

@@ -7,7 +7,20 @@ namespace camera {
 
 // What a key does on the capture overlay.
 struct KeyCommand {
-    enum Kind { None, Move, Resize, Finish, Save, Undo, Redo, Cancel, CopyColour };
+    enum Kind {
+        None,
+        Move,
+        Resize,
+        Finish,
+        Save,
+        Undo,
+        Redo,
+        Cancel,
+        CopyColour,
+        EarlierSelection,
+        LaterSelection,
+        WholeScreen,
+    };
     Kind kind = None;
     QPoint step; // for Move and Resize, in logical pixels
 

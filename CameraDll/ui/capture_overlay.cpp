@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace camera {
 
 namespace {
@@ -256,15 +258,22 @@ void CaptureOverlay::paintSelection(QPainter& painter, const QRect& local) {
 }
 
 void CaptureOverlay::paintHint(QPainter& painter) {
-    const QString text = model_.picksWindows()
-                             ? QStringLiteral("拖动鼠标选择区域，单击选择窗口；Esc 或右键取消")
-                             : QStringLiteral("拖动鼠标选择区域；Esc 或右键取消");
+    const QString keys =
+        model_.picksWindows()
+            ? QStringLiteral("拖动鼠标选择区域，单击选择窗口，Ctrl+A 选择整个屏幕；Esc 或右键取消")
+            : QStringLiteral("拖动鼠标选择区域，Ctrl+A 选择整个屏幕；Esc 或右键取消");
+    const QString more =
+        QStringLiteral("按“,”键和“.”键找回之前截图的选区；选好后可标注（序号、荧光笔、"
+                       "模糊、马赛克）、文字识别或贴图");
     const QFontMetrics metrics = painter.fontMetrics();
-    QRect box(0, 0, metrics.horizontalAdvance(text) + 24, metrics.height() + 12);
-    box.moveCenter(QPoint(width() / 2, box.height() + 16));
+    const int line = metrics.height();
+    QRect box(0, 0, std::max(metrics.horizontalAdvance(keys), metrics.horizontalAdvance(more)) + 24,
+              2 * line + 16);
+    box.moveCenter(QPoint(width() / 2, box.height() / 2 + line + 28));
     painter.fillRect(box, QColor(0, 0, 0, 190));
     painter.setPen(Qt::white);
-    painter.drawText(box, Qt::AlignCenter, text);
+    painter.drawText(box.adjusted(12, 6, -12, -6), Qt::AlignHCenter | Qt::AlignTop, keys);
+    painter.drawText(box.adjusted(12, 6, -12, -6), Qt::AlignHCenter | Qt::AlignBottom, more);
 }
 
 void CaptureOverlay::mousePressEvent(QMouseEvent* event) {

@@ -48,8 +48,11 @@ const ToolChoice kTools[] = {
     {Tool::Ellipse, "椭圆", "拖动画椭圆"},
     {Tool::Arrow, "箭头", "拖动画箭头，箭头在松开处"},
     {Tool::Pen, "画笔", "按住拖动自由画"},
+    {Tool::Highlighter, "荧光笔", "按住拖动，像荧光笔一样标出文字"},
     {Tool::Text, "文字", "单击放置文字，回车结束"},
-    {Tool::Mosaic, "马赛克", "拖动给区域打马赛克"},
+    {Tool::Number, "序号", "单击放置带序号的圆点：1、2、3……"},
+    {Tool::Mosaic, "马赛克", "拖动给区域打马赛克，文字无法还原"},
+    {Tool::Blur, "模糊", "拖动模糊区域"},
 };
 
 struct WidthChoice {
@@ -82,8 +85,12 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
     rows_->setContentsMargins(kSpacing, kSpacing, kSpacing, kSpacing);
     rows_->setSpacing(kSpacing);
 
+    // Two groups of tools, lines and then areas, so a narrow screen can
+    // take them on two rows.
     QWidget* group = addGroup();
     for (const ToolChoice& choice : kTools) {
+        if (choice.tool == Tool::Text)
+            group = addGroup();
         QToolButton* button =
             addButton(group, QString::fromUtf8(choice.name), QString::fromUtf8(choice.tip));
         button->setCheckable(true);
@@ -125,6 +132,15 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
     connect(redo_, &QToolButton::clicked, this, &CaptureToolbar::redoRequested);
 
     group = addGroup();
+    readText_ = addButton(group, QStringLiteral("文字识别"), QString());
+    pin_ = addButton(group, QStringLiteral("贴图"),
+                     QStringLiteral("把选区钉在屏幕上，留在其他窗口之上"));
+    connect(readText_, &QToolButton::clicked, this, &CaptureToolbar::readTextRequested);
+    connect(pin_, &QToolButton::clicked, this, &CaptureToolbar::pinRequested);
+
+    group = addGroup();
+    cancel_ = addButton(group, QStringLiteral("取消"), QStringLiteral("取消截图（Esc）"));
+    connect(cancel_, &QToolButton::clicked, this, &CaptureToolbar::cancelRequested);
     save_ = addButton(group, QStringLiteral("保存"), QStringLiteral("保存为图片文件（Ctrl+S）"));
     save_->setObjectName(QStringLiteral("saveButton"));
     finish_ = addButton(group, QStringLiteral("✔"),
@@ -138,6 +154,12 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
 
     fitWidth(QWIDGETSIZE_MAX);
     showState(Tool::None, colours().front().colour, Markup::kMedium, false, false);
+    showRecognition(false, QString());
+}
+
+void CaptureToolbar::showRecognition(bool ready, const QString& missing) {
+    readText_->setEnabled(ready);
+    readText_->setToolTip(ready ? QStringLiteral("识别选区里的文字（简体中文和英文）") : missing);
 }
 
 QWidget* CaptureToolbar::addGroup() {

@@ -12,8 +12,8 @@ class QVBoxLayout;
 namespace camera {
 
 // The buttons beside the selection: the marking tools, colours and widths,
-// undo and redo, "保存" and the check mark. It only shows the state it is
-// given and reports clicks; the session decides what they do.
+// undo and redo, "文字识别" and "贴图", "取消", "保存" and the check mark. It only shows the state
+// it is given and reports clicks; the session decides what they do.
 class CaptureToolbar : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +29,9 @@ public:
     QToolButton* finishButton() const { return finish_; }
 
     void showState(Tool tool, const QColor& colour, qreal width, bool canUndo, bool canRedo);
+    // "文字识别" works only where an engine and its languages are installed;
+    // otherwise the tip says what to install.
+    void showRecognition(bool ready, const QString& missing);
     // Lays the button groups out in as few rows as fit the width.
     void fitWidth(int width);
 
@@ -39,6 +42,9 @@ signals:
     void widthChosen(qreal width);
     void undoRequested();
     void redoRequested();
+    void readTextRequested();
+    void pinRequested();
+    void cancelRequested();
     void saveRequested();
     void finishRequested();
 
@@ -53,6 +59,9 @@ private:
     std::vector<std::pair<QToolButton*, qreal>> widths_;
     QToolButton* undo_ = nullptr;
     QToolButton* redo_ = nullptr;
+    QToolButton* readText_ = nullptr;
+    QToolButton* pin_ = nullptr;
+    QToolButton* cancel_ = nullptr;
     QToolButton* save_ = nullptr;
     QToolButton* finish_ = nullptr;
     int fittedWidth_ = -1;

@@ -3,6 +3,7 @@
 #include "CameraDll/desktop/overlay_windows.h"
 #include "CameraDll/geometry/selection_editor.h"
 #include "CameraDll/geometry/toolbar_placement.h"
+#include "CameraDll/recognition/text_recognizer.h"
 #include "CameraDll/session/capture_outcome.h"
 #include "CameraDll/ui/capture_overlay.h"
 #include "CameraDll/ui/capture_toolbar.h"
@@ -23,10 +24,17 @@ std::vector<StackedWindow> WindowsOnScreen(const CaptureServices& services) {
 } // namespace
 
 CaptureView::CaptureView(std::vector<ScreenShot> shots, CaptureServices services,
-                         QClipboard& clipboard)
+                         QClipboard& clipboard, std::vector<QRect> earlier)
     : services_(std::move(services)),
       // Read now, while the windows are where the frozen picture shows them.
-      model_(std::move(shots), WindowsOnScreen(services_), clipboard) {
+      model_(std::move(shots), WindowsOnScreen(services_), clipboard, std::move(earlier)) {
+    if (services_.recognizer) {
+        const TextRecognizer::Availability availability = services_.recognizer->availability();
+        canReadText_ = availability.ready && services_.readText;
+        whyNoText_ = availability.missing;
+    } else {
+        whyNoText_ = QStringLiteral("这个版本的截图没有文字识别");
+    }
     const std::vector<ScreenShot>& screens = model_.shots();
     overlays_.reserve(screens.size());
     for (std::size_t i = 0; i < screens.size(); ++i) {
@@ -45,6 +53,11 @@ CaptureView::CaptureView(std::vector<ScreenShot> shots, CaptureServices services
                 guarded([this](qreal width) { model_.chooseWidth(width); }));
         connect(toolbar, &CaptureToolbar::undoRequested, this, guarded([this] { model_.undo(); }));
         connect(toolbar, &CaptureToolbar::redoRequested, this, guarded([this] { model_.redo(); }));
+        connect(toolbar, &CaptureToolbar::readTextRequested, this,
+                guarded([this] { model_.readText(); }));
+        connect(toolbar, &CaptureToolbar::pinRequested, this, guarded([this] { model_.pin(); }));
+        connect(toolbar, &CaptureToolbar::cancelRequested, this,
+                guarded([this] { model_.cancel(); }));
         connect(toolbar, &CaptureToolbar::saveRequested, this, guarded([this] { save(); }));
         connect(toolbar, &CaptureToolbar::finishRequested, this,
                 guarded([this] { model_.finish(); }));
@@ -56,7 +69,7 @@ CaptureView::CaptureView(std::vector<ScreenShot> shots, CaptureServices services
     connect(&model_, &CaptureModel::loupeMoved, this, &CaptureView::moveLoupe);
     connect(&model_, &CaptureModel::typingChanged, this, &CaptureView::followTyping);
     connect(&model_, &CaptureModel::saveRequested, this, &CaptureView::save);
-    connect(&model_, &CaptureModel::ended, this, &CaptureView::hideOverlays);
+    connect(&model_, &CaptureModel::ended, this, &CaptureView::afterEnd);
 }
 
 CaptureView::~CaptureView() {
@@ -72,6 +85,7 @@ void CaptureView::show() {
     ShowOverlays(overlays);
     CaptureOverlay* focus = nullptr;
     const QPoint cursor = QCursor::pos();
+    model_.pointerIsAt(cursor);
     for (const auto& overlay : overlays_)
         if (!focus && overlay->geometry().contains(cursor))
             focus = overlay.get();
@@ -129,6 +143,7 @@ void CaptureView::refresh() {
         CaptureToolbar* toolbar = overlay->toolbar();
         toolbar->showState(markup.tool(), markup.colour(), markup.width(),
                            markup.history().canUndo(), markup.history().canRedo());
+        toolbar->showRecognition(canReadText_, whyNoText_);
         if (int(i) == host) {
             const QRect screen = model_.shots()[i].geometry;
             toolbar->fitWidth(screen.width() - 2 * kToolbarGap);
@@ -203,6 +218,17 @@ void CaptureView::holdKeyboard(bool hold) {
         if (overlay.get() != keeper)
             overlay->wantKeyboard(false);
     keeper->wantKeyboard(hold);
+}
+
+void CaptureView::afterEnd() {
+    hideOverlays();
+    // The overlays are out of the way first: a pin appears where the
+    // selection was, and a window that reads its text beside it.
+    const QRect place = model_.editor().selection();
+    if (model_.result() == CaptureResult::Pinned && services_.pin)
+        services_.pin(model_.keptImage(), place);
+    else if (model_.result() == CaptureResult::ReadText && canReadText_)
+        services_.readText(model_.keptImage(), place);
 }
 
 void CaptureView::hideOverlays() {

@@ -22,7 +22,9 @@ class CaptureOverlay;
 class CaptureView : public QObject {
     Q_OBJECT
 public:
-    CaptureView(std::vector<ScreenShot> shots, CaptureServices services, QClipboard& clipboard);
+    // earlier: the selections of earlier captures, the latest last.
+    CaptureView(std::vector<ScreenShot> shots, CaptureServices services, QClipboard& clipboard,
+                std::vector<QRect> earlier = {});
     ~CaptureView() override;
 
     // Puts the overlays up.
@@ -46,11 +48,15 @@ private:
     void followTyping();
     void holdKeyboard(bool hold);
     void hideOverlays();
+    // Hands what the capture ended with to whatever outlives it.
+    void afterEnd();
     CaptureOverlay* toolbarHost() const;
 
     CaptureServices services_;
     CaptureModel model_;
     std::vector<std::unique_ptr<CaptureOverlay>> overlays_;
+    bool canReadText_ = false;
+    QString whyNoText_;
 };
 
 } // namespace camera

@@ -95,14 +95,17 @@ void Drag(CaptureView& session, QPointF from, QPointF to, int steps) {
 
 void AddMarks(CaptureView& session) {
     QRandomGenerator random(20240131);
-    const Tool tools[] = {Tool::Rectangle, Tool::Ellipse, Tool::Arrow,
-                          Tool::Pen,       Tool::Text,    Tool::Mosaic};
+    const Tool tools[] = {Tool::Rectangle, Tool::Ellipse, Tool::Arrow,       Tool::Pen, Tool::Text,
+                          Tool::Mosaic,    Tool::Number,  Tool::Highlighter, Tool::Blur};
     for (int i = 0; i < kMarks; ++i) {
-        const Tool tool = tools[i % 6];
+        const Tool tool = tools[i % std::size(tools)];
         session.model().chooseTool(tool);
         const QPointF from(random.bounded(100, 3500), random.bounded(100, 1900));
         const QPointF to = from + QPointF(random.bounded(40, 300), random.bounded(40, 200));
-        if (tool == Tool::Text) {
+        if (tool == Tool::Number) {
+            session.model().pointerPressed(from, Qt::LeftButton);
+            session.model().pointerReleased(from, Qt::LeftButton);
+        } else if (tool == Tool::Text) {
             session.model().pointerPressed(from, Qt::LeftButton);
             session.model().pointerReleased(from, Qt::LeftButton);
             for (const QChar c : QStringLiteral("标注 %1").arg(i)) {
@@ -112,7 +115,7 @@ void AddMarks(CaptureView& session) {
             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             session.model().keyPressed(enter);
         } else {
-            Drag(session, from, to, tool == Tool::Pen ? 30 : 3);
+            Drag(session, from, to, tool == Tool::Pen || tool == Tool::Highlighter ? 30 : 3);
         }
     }
     session.model().chooseTool(Tool::None);

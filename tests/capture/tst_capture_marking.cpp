@@ -95,6 +95,7 @@ private slots:
     void compositionKeptWhenTheTextEnds();
     void inputMethodFollowsTheOverlayTypedOn();
     void doubleClickInsideFinishes();
+    void earlierSelectionsComeBack();
     void windowPick_data();
     void windowPick();
     void loupeAndItsColour_data();
@@ -233,6 +234,11 @@ void CaptureMarkingTest::keys_data() {
     QTest::newRow("Escape") << int(Qt::Key_Escape) << none << start
                             << int(CaptureResult::Cancelled);
     QTest::newRow("C without the loupe does nothing") << int(Qt::Key_C) << none << start << open;
+    QTest::newRow("Ctrl+A takes the screen")
+        << int(Qt::Key_A) << Qt::KeyboardModifiers(Qt::ControlModifier) << QRect(0, 0, 640, 480)
+        << open;
+    QTest::newRow("comma with no earlier capture does nothing")
+        << int(Qt::Key_Comma) << none << start << open;
 }
 
 void CaptureMarkingTest::keys() {
@@ -418,6 +424,39 @@ void CaptureMarkingTest::doubleClickInsideFinishes() {
     QCOMPARE(capture.session.model().result(), CaptureResult::Finished);
     QVERIFY(capture.session.model().markup().history().marks().empty());
     QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(100, 100));
+}
+
+void CaptureMarkingTest::earlierSelectionsComeBack() {
+    FakeServices fake;
+    const QRect oldest(10, 20, 100, 50), gone(900, 20, 100, 50), clipped(500, 400, 300, 200),
+        latest(200, 100, 80, 60);
+    CaptureView session({Shot(QRect(0, 0, 640, 480), 1)}, fake.services(),
+                        *QGuiApplication::clipboard(), {oldest, gone, clipped, latest});
+    session.show();
+    CaptureOverlay* overlay = session.overlays().front().get();
+    const auto selection = [&session] { return session.model().editor().selection(); };
+    QVERIFY(selection().isNull());
+    QTest::keyClick(overlay, Qt::Key_Comma);
+    QCOMPARE(selection(), latest);
+    QVERIFY(overlay->toolbar()->isVisible());
+    QTest::keyClick(overlay, Qt::Key_Comma);
+    QCOMPARE(selection(), QRect(500, 400, 140, 80)); // what is left of it on the screen
+    QTest::keyClick(overlay, Qt::Key_Comma);
+    QCOMPARE(selection(), oldest); // the one off every screen is passed over
+    QTest::keyClick(overlay, Qt::Key_Comma);
+    QCOMPARE(selection(), oldest);
+    QTest::keyClick(overlay, Qt::Key_Period);
+    QTest::keyClick(overlay, Qt::Key_Period);
+    QCOMPARE(selection(), latest);
+    // Once marked, bringing another back is a step that undo takes back.
+    Click(overlay, QStringLiteral("矩形"));
+    Drag(overlay, QPoint(210, 110), QPoint(250, 140));
+    QTest::keyClick(overlay, Qt::Key_Comma);
+    QCOMPARE(selection(), QRect(500, 400, 140, 80));
+    QTest::keyClick(overlay, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(selection(), latest);
+    QTest::keyClick(overlay, Qt::Key_Return);
+    QCOMPARE(session.model().selectionToRemember(), latest);
 }
 
 void CaptureMarkingTest::windowPick_data() {

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -43,6 +44,7 @@ private slots:
     void nothingToSaveOrFinishWithoutASelection();
     void toolbarFollowsTheSelection();
     void selectionAcrossTwoScreens();
+    void ctrlATakesTheScreenUnderThePointer();
     void execReturnsWhenTheCaptureIsOver();
     void keyboardHeldOnceOnScreenBeforeAnyPaint();
     void failureInInputEndsTheCapture();
@@ -279,6 +281,23 @@ void CaptureSessionTest::selectionAcrossTwoScreens() {
     // The seam: the last column of the left screen, then the first of the right.
     QCOMPARE(copied.pixel(19, 0), shots[0].pixmap.toImage().pixel(319, 50));
     QCOMPARE(copied.pixel(20, 0), shots[1].pixmap.toImage().pixel(0, 50));
+}
+
+void CaptureSessionTest::ctrlATakesTheScreenUnderThePointer() {
+    FakeServices fake;
+    const QRect right(320, 0, 400, 300);
+    CaptureView session({Shot(QRect(0, 0, 320, 240), 1.0), Shot(right, 2.0)}, fake.services(),
+                        *QGuiApplication::clipboard());
+    session.show();
+    CaptureOverlay* overlay = session.overlays()[1].get();
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), overlay->mapToGlobal(QPointF(50, 50)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(overlay, &move);
+    QTest::keyClick(overlay, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(session.model().editor().selection(), right);
+    QTest::keyClick(overlay, Qt::Key_Return);
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(800, 600));
+    QCOMPARE(session.model().selectionToRemember(), right);
 }
 
 void CaptureSessionTest::execReturnsWhenTheCaptureIsOver() {

@@ -1,4 +1,5 @@
 #include "CameraDll/markup/marked_picture.h"
+#include "CameraDll/markup/pixel_filters.h"
 
 #include <QPainter>
 #include <QTest>
@@ -13,6 +14,8 @@ namespace {
 
 const QRgb kGrey = qRgb(128, 128, 128);
 const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
 const QRect kScreen(0, 0, 200, 150);
 
 QImage Plain(qreal scale) {
@@ -32,8 +35,35 @@ QImage Pattern(qreal scale) {
     return image;
 }
 
-Mark MakeMark(MarkKind kind, QPolygonF points, qreal width = 4, QString text = {}) {
-    return {kind, QColor(kRed), width, std::move(points), std::move(text)};
+Mark MakeMark(MarkKind kind, QPolygonF points, qreal width = 4, QString text = {},
+              QColor colour = QColor(kRed)) {
+    return {kind, colour, width, std::move(points), std::move(text)};
+}
+
+// A picture painted in logical pixels at a scale.
+template <typename Paint> QImage Painted(qreal scale, Paint paint) {
+    QImage image = Plain(scale);
+    QPainter painter(&image);
+    paint(painter);
+    painter.end();
+    return image;
+}
+
+int Distance(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
+
+// The same text as the mosaic hides it, the way a person would write it:
+// the program's own font at its own size, black on white.
+QImage Written(const QString& text, qreal scale, QRect* where) {
+    return Painted(scale, [&](QPainter& painter) {
+        painter.fillRect(kScreen, Qt::white);
+        painter.setPen(Qt::black);
+        const QFontMetrics metrics(painter.font());
+        *where = QRect(20, 40, metrics.horizontalAdvance(text) + 4, metrics.height() + 4);
+        painter.drawText(where->adjusted(2, 2, -2, -2), Qt::AlignLeft | Qt::AlignVCenter, text);
+    });
 }
 
 QImage Render(const Mark& mark, qreal scale, QImage base = {}) {
@@ -63,7 +93,14 @@ private slots:
     void boundsHoldEverythingDrawn();
     void mosaicBlocks_data();
     void mosaicBlocks();
+    void mosaicTakesNoAverage();
+    void mosaicOfTwoTextsCannotBeToldApart();
     void mosaicShowsTheMarksUnderIt();
+    void numberMarkers_data();
+    void numberMarkers();
+    void highlighterKeepsTextReadable_data();
+    void highlighterKeepsTextReadable();
+    void blurGrowsWithTheScale();
     void markOffTheScreenLeavesItsPictureShared();
     void redrawStartsFromTheGrab();
     void marksLandOnEveryScreenAtItsScale();
@@ -192,6 +229,12 @@ void MarksTest::boundsHoldEverythingDrawn_data() {
                                               QStringLiteral("标注 Wjg"));
         QTest::newRow("mosaic" + w)
             << MakeMark(MarkKind::Mosaic, {QPointF(30.4, 30.6), QPointF(91.7, 70.2)}, width);
+        QTest::newRow("blur" + w) << MakeMark(MarkKind::Blur,
+                                              {QPointF(30.4, 30.6), QPointF(91.7, 70.2)}, width);
+        QTest::newRow("number" + w)
+            << MakeMark(MarkKind::Number, {QPointF(60.3, 50.6)}, width, QStringLiteral("12"));
+        QTest::newRow("highlighter" + w) << MakeMark(
+            MarkKind::Highlighter, {QPointF(30, 30), QPointF(31, 80), QPointF(90, 60)}, width);
     }
 }
 
@@ -244,26 +287,100 @@ void MarksTest::mosaicBlocks() {
     for (int top = area.top(); top <= area.bottom(); top += side)
         for (int left = area.left(); left <= area.right(); left += side) {
             const QRect block = QRect(left, top, side, side) & area;
-            long long r = 0, g = 0, b = 0;
+            // Even, and in a colour the block really has: nothing made up.
+            const QRgb colour = image.pixel(block.topLeft());
+            bool own = false;
             for (int y = block.top(); y <= block.bottom(); ++y)
                 for (int x = block.left(); x <= block.right(); ++x) {
-                    r += qRed(source.pixel(x, y));
-                    g += qGreen(source.pixel(x, y));
-                    b += qBlue(source.pixel(x, y));
-                }
-            const long long n = static_cast<long long>(block.width()) * block.height();
-            const QRgb average = qRgb(static_cast<int>(std::llround(double(r) / n)),
-                                      static_cast<int>(std::llround(double(g) / n)),
-                                      static_cast<int>(std::llround(double(b) / n)));
-            for (int y = block.top(); y <= block.bottom(); ++y)
-                for (int x = block.left(); x <= block.right(); ++x)
-                    if (image.pixel(x, y) != average)
+                    own = own || source.pixel(x, y) == colour;
+                    if (image.pixel(x, y) != colour)
                         QFAIL(qPrintable(QStringLiteral("block at %1,%2 not even at %3,%4")
                                              .arg(left)
                                              .arg(top)
                                              .arg(x)
                                              .arg(y)));
+                }
+            QVERIFY2(
+                own,
+                qPrintable(
+                    QStringLiteral("block at %1,%2 in a colour it never had").arg(left).arg(top)));
         }
+}
+
+void MarksTest::mosaicTakesNoAverage() {
+    for (const qreal scale : {1.0, 2.0}) {
+        // Thin dark strokes on grey, as text is: every block stays the
+        // grey, where an average would darken each by how much it holds.
+        const QImage strokes = Painted(scale, [](QPainter& painter) {
+            painter.setPen(QPen(Qt::black, 1));
+            for (int x = 2; x < 80; x += 3)
+                painter.drawLine(QPointF(x + 0.5, 0), QPointF(x + 0.5, 80));
+        });
+        QImage image =
+            Render(MakeMark(MarkKind::Mosaic, {QPointF(0, 0), QPointF(64, 64)}), scale, strokes);
+        for (int y = 0; y < 64 * scale; ++y)
+            for (int x = 0; x < 64 * scale; ++x)
+                if (image.pixel(x, y) != kGrey)
+                    QFAIL(qPrintable(QStringLiteral("not the background at %1,%2 at scale %3")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(scale)));
+        // Where a colour covers most of a block, the block takes it.
+        const QImage mostlyRed = Painted(
+            scale, [](QPainter& painter) { painter.fillRect(QRectF(0, 0, 5, 8), Qt::red); });
+        image =
+            Render(MakeMark(MarkKind::Mosaic, {QPointF(0, 0), QPointF(16, 8)}), scale, mostlyRed);
+        QCOMPARE(image.pixel(0, 0), kRed);
+        QCOMPARE(At(image, 7.5, 7.5, scale), kRed);
+        QCOMPARE(At(image, 8.5, 0.5, scale), kGrey);
+    }
+}
+
+// The way such mosaics are undone: render guesses of the text in the same
+// font, mosaic them the same way, and keep the guess whose blocks match.
+// Two different texts of the same length must therefore come out the same.
+void MarksTest::mosaicOfTwoTextsCannotBeToldApart() {
+    const QString first = QStringLiteral("张三的密码：Hx72kQ9p");
+    const QString second = QStringLiteral("李四的卡号：Bt05mWz4");
+    QCOMPARE(first.size(), second.size());
+    for (const qreal scale : {1.0, 2.0}) {
+        QRect where, other;
+        const QImage a = Written(first, scale, &where);
+        const QImage b = Written(second, scale, &other);
+        // Letters differ in width: one rectangle over both, as a person
+        // drags it over the text.
+        where |= other;
+        const Mark mosaic =
+            MakeMark(MarkKind::Mosaic, {QPointF(where.topLeft()), QPointF(where.bottomRight())});
+        const QImage hiddenA = Render(mosaic, scale, a);
+        const QImage hiddenB = Render(mosaic, scale, b);
+        const QRect device(where.topLeft() * scale, where.size() * scale);
+        int differing = 0;
+        for (int y = device.top(); y <= device.bottom(); ++y)
+            for (int x = device.left(); x <= device.right(); ++x)
+                differing += hiddenA.pixel(x, y) != hiddenB.pixel(x, y) ? 1 : 0;
+        const int pixels = device.width() * device.height();
+        qInfo("scale %g: %d of %d mosaic pixels differ", scale, differing, pixels);
+        QVERIFY2(differing * 50 <= pixels, "the two texts can be told apart");
+
+        // The test has teeth: averages of the same blocks tell them apart.
+        const int side = qRound(kMosaicBlock * scale);
+        int averagesDiffer = 0, blocks = 0;
+        for (int top = device.top(); top <= device.bottom(); top += side)
+            for (int left = device.left(); left <= device.right(); left += side) {
+                const QRect block = QRect(left, top, side, side) & device;
+                const auto mean = [&block](const QImage& image) {
+                    long long sum = 0;
+                    for (int y = block.top(); y <= block.bottom(); ++y)
+                        for (int x = block.left(); x <= block.right(); ++x)
+                            sum += qGray(image.pixel(x, y));
+                    return sum / (block.width() * block.height());
+                };
+                ++blocks;
+                averagesDiffer += std::abs(mean(a) - mean(b)) > 2 ? 1 : 0;
+            }
+        QVERIFY2(averagesDiffer * 4 >= blocks, "the texts are too alike to show anything");
+    }
 }
 
 void MarksTest::mosaicShowsTheMarksUnderIt() {
@@ -274,6 +391,102 @@ void MarksTest::mosaicShowsTheMarksUnderIt() {
     const QRgb block = picture.image().pixel(0, 0);
     QVERIFY(qRed(block) > qGreen(block));
     QCOMPARE(picture.image().pixel(7, 7), block);
+}
+
+void MarksTest::numberMarkers_data() {
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QColor>("digit"); // the colour that stands out against it
+    QTest::newRow("red at scale 1") << 1.0 << QColor(kRed) << QColor(Qt::white);
+    QTest::newRow("red at scale 2") << 2.0 << QColor(kRed) << QColor(Qt::white);
+    QTest::newRow("yellow at scale 2") << 2.0 << QColor(0xFF, 0xD6, 0x00) << QColor(Qt::black);
+}
+
+void MarksTest::numberMarkers() {
+    QFETCH(qreal, scale);
+    QFETCH(QColor, colour);
+    QFETCH(QColor, digit);
+    const QPointF centre(100, 75);
+    const qreal radius = MarkerDiameter(4) / 2;
+    const QImage image =
+        Render(MakeMark(MarkKind::Number, {centre}, 4, QStringLiteral("7"), colour), scale);
+    // Filled to its rim in every direction, at its size in device pixels.
+    for (const QPointF direction :
+         {QPointF(1, 1), QPointF(-1, 1), QPointF(1, -1), QPointF(-1, -1)}) {
+        const QPointF unit = direction / std::sqrt(2.0);
+        const QPointF inside = centre + unit * (radius - 1.5);
+        const QPointF outside = centre + unit * (radius + 1.5);
+        QCOMPARE(QColor(At(image, inside.x(), inside.y(), scale)), colour);
+        QCOMPARE(At(image, outside.x(), outside.y(), scale), kGrey);
+    }
+    // The number in the middle, in the contrasting colour.
+    int digitPixels = 0;
+    for (qreal y = centre.y() - radius / 2; y < centre.y() + radius / 2; y += 0.5 / scale)
+        for (qreal x = centre.x() - radius / 2; x < centre.x() + radius / 2; x += 0.5 / scale)
+            digitPixels += Distance(At(image, x, y, scale), digit.rgb()) < 40 ? 1 : 0;
+    QVERIFY2(digitPixels > 10 * scale * scale, qPrintable(QString::number(digitPixels)));
+}
+
+void MarksTest::highlighterKeepsTextReadable_data() {
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("scale 1") << 1.0;
+    QTest::newRow("scale 2") << 2.0;
+}
+
+void MarksTest::highlighterKeepsTextReadable() {
+    QFETCH(qreal, scale);
+    // White paper with a line of black "text" across it.
+    const QImage page = Painted(scale, [](QPainter& painter) {
+        painter.fillRect(kScreen, Qt::white);
+        painter.fillRect(QRectF(30, 49, 140, 2), Qt::black);
+    });
+    const QColor yellow(0xFF, 0xD6, 0x00);
+    const QImage image =
+        Render(MakeMark(MarkKind::Highlighter, {QPointF(20, 50), QPointF(180, 50)}, 4, {}, yellow),
+               scale, page);
+    // The paper takes a light yellow, the text stays black.
+    const QRgb tint = At(image, 100, 46, scale);
+    QVERIFY2(Distance(tint, qRgb(255, 230, 102)) <= 3, qPrintable(QColor(tint).name()));
+    QCOMPARE(At(image, 100, 50, scale), kBlack);
+    QCOMPARE(At(image, 100, 58, scale), kWhite);
+    // Three times the line width across, in device pixels.
+    int across = 0;
+    for (int y = 0; y < image.height(); ++y)
+        across += Distance(image.pixel(int(100 * scale), y), kWhite) > 64 ? 1 : 0;
+    const qreal expected = HighlighterWidth(4) * scale;
+    QVERIFY2(std::abs(across - expected) <= 1, qPrintable(QString::number(across)));
+}
+
+void MarksTest::blurGrowsWithTheScale() {
+    // Black left of x = 100, white right of it; the blur across that edge.
+    std::vector<int> spans;
+    for (const qreal scale : {1.0, 2.0}) {
+        const QImage halves = Painted(scale, [](QPainter& painter) {
+            painter.fillRect(QRectF(0, 0, 100, 150), Qt::black);
+            painter.fillRect(QRectF(100, 0, 100, 150), Qt::white);
+        });
+        const QImage image =
+            Render(MakeMark(MarkKind::Blur, {QPointF(50, 20), QPointF(150, 80)}), scale, halves);
+        // Outside the rectangle nothing changes, inside it the edge softens,
+        // and far from the edge the colours stay as they were, up to the
+        // rectangle's own edges.
+        QCOMPARE(At(image, 99.5, 10.5, scale), kBlack);
+        QCOMPARE(At(image, 100.5, 85.5, scale), kWhite);
+        QCOMPARE(At(image, 50.5, 50.5, scale), kBlack);
+        QCOMPARE(At(image, 149.5, 50.5, scale), kWhite);
+        const int edge = qGray(At(image, 99.5, 50.5, scale));
+        QVERIFY2(edge > 40 && edge < 215, qPrintable(QString::number(edge)));
+        int span = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = qGray(image.pixel(x, int(50 * scale)));
+            span += grey > 8 && grey < 247 ? 1 : 0;
+        }
+        spans.push_back(span);
+    }
+    // Twice the device pixels at twice the scale: it looks the same.
+    QVERIFY2(std::abs(spans[1] - 2 * spans[0]) <= 2,
+             qPrintable(QStringLiteral("%1 and %2").arg(spans[0]).arg(spans[1])));
+    QVERIFY(spans[0] >= 2 * BlurRadius(4));
 }
 
 void MarksTest::markOffTheScreenLeavesItsPictureShared() {

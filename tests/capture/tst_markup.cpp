@@ -51,6 +51,7 @@ private slots:
     void dragsMakeMarks_data();
     void dragsMakeMarks();
     void undoRedrawsThePicture();
+    void numbersCountUpAndUndoGivesThemBack();
     void typingTheKeyboard();
     void typingThroughAnInputMethod();
     void editingByWhatAReaderSees();
@@ -120,6 +121,11 @@ void MarkupTest::dragsMakeMarks_data() {
     QTest::newRow("arrow from press to release")
         << Tool::Arrow << drag << QPolygonF{QPointF(10, 10), QPointF(60, 20)};
     QTest::newRow("pen keeps its path") << Tool::Pen << drag << drag;
+    QTest::newRow("highlighter keeps its path") << Tool::Highlighter << drag << drag;
+    QTest::newRow("blur keeps its two corners")
+        << Tool::Blur << drag << QPolygonF{QPointF(10, 10), QPointF(60, 20)};
+    QTest::newRow("the number tool draws nothing by dragging")
+        << Tool::Number << drag << QPolygonF{};
     QTest::newRow("a click is no rectangle")
         << Tool::Rectangle << QPolygonF{QPointF(10, 10), QPointF(10, 10)} << QPolygonF{};
     QTest::newRow("a click is no dot")
@@ -138,7 +144,7 @@ void MarkupTest::dragsMakeMarks() {
     markup.begin(drag.front());
     for (qsizetype i = 1; i + 1 < drag.size(); ++i)
         markup.extend(drag[i]);
-    QCOMPARE(markup.isDrawing(), tool != Tool::None);
+    QCOMPARE(markup.isDrawing(), tool != Tool::None && tool != Tool::Number);
     const QRectF changed = markup.end(drag.back());
     QVERIFY(!markup.isDrawing());
     if (kept.isEmpty()) {
@@ -169,6 +175,35 @@ void MarkupTest::undoRedrawsThePicture() {
     markup.redo();
     markup.redo();
     QCOMPARE(markup.pictures().front().image(), both);
+}
+
+void MarkupTest::numbersCountUpAndUndoGivesThemBack() {
+    Markup markup = Board();
+    markup.setTool(Tool::Number);
+    const auto numbers = [&markup] {
+        QStringList texts;
+        for (const Mark& mark : markup.history().marks())
+            texts << (mark.kind == MarkKind::Number ? mark.text : QStringLiteral("-"));
+        return texts;
+    };
+    const QRectF changed = markup.placeNumber({40, 40});
+    QVERIFY(changed.contains(MarkBounds(markup.history().marks().back())));
+    markup.placeNumber({80, 40});
+    // Other marks between them do not count.
+    markup.setTool(Tool::Rectangle);
+    markup.begin({10, 10});
+    markup.end({30, 30});
+    markup.placeNumber({120, 40});
+    QCOMPARE(numbers(), (QStringList{"1", "2", "-", "3"}));
+    markup.undo();
+    markup.undo();
+    markup.placeNumber({120, 80});
+    QCOMPARE(numbers(), (QStringList{"1", "2", "3"}));
+    QCOMPARE(markup.history().marks().back().points.front(), QPointF(120, 80));
+    // A new capture is a new markup: it starts again from 1.
+    Markup next = Board();
+    next.placeNumber({10, 10});
+    QCOMPARE(next.history().marks().back().text, QStringLiteral("1"));
 }
 
 void MarkupTest::typingTheKeyboard() {

@@ -215,6 +215,112 @@ def capture_markup(session, program, links):
     app.expect_exit(0)
 
 
+READ_TEXT = "文字识别"
+PIN = "贴图"
+
+
+def xclip_text(app):
+    """The clipboard's text, read the way another program reads it."""
+    done = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=app.session.env,
+                          capture_output=True, timeout=30, stdin=subprocess.DEVNULL)
+    return done.stdout.decode("utf-8") if done.returncode == 0 else None
+
+
+def capture_read_text(session, program, links):
+    """The chat window picked with a click, its text read, copied and pasted
+    elsewhere."""
+    app = session.launch(program)
+    chat_without_ads(app)
+    window = app.x_window(CAPTION)
+    x, y = app.window_origin(window)
+    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
+    overlay_shown(app)
+    # Before the first drag a click takes the window under the pointer.
+    harness.run_tool(["xdotool", "mousemove", str(x + 100), str(y + 200)], session.env)
+    time.sleep(0.3)
+    harness.run_tool(["xdotool", "click", "1"], session.env)
+    toolbar_button(app, READ_TEXT)
+    wait_until(lambda: f"the overlay to close (on screen: {app.visible_window_names()})",
+               lambda: OVERLAY not in app.visible_window_names())
+
+    reader = app.window(READ_TEXT, with_buttons=("复制",))
+    box = app.text_edit(reader)
+    text = wait_until("the recognised text",
+                      lambda: box.queryText().getText(0, -1).strip() or None, timeout=60)
+    log(f"recognised: {text!r}")
+    lines = text.split("\n")
+    for label in ("截图", "对话", "确定", "其他", "关于", "检查更新", "使用说明"):
+        check(label in lines, f"{label!r} is not a line of its own in {lines}")
+    check("如果对话中按确定没有反应" in text, f"the long label is missing from {text!r}")
+    check(not any(" " in line for line in lines if any("\u4e00" <= c <= "\u9fff" for c in line)),
+          f"spaces among the Chinese in {lines}")
+
+    app.press(reader, "复制")
+    pasted = wait_until("the text on the clipboard", lambda: xclip_text(app) == text or None)
+    check(pasted, "the clipboard does not hold the recognised text")
+    log(f"clipboard holds the {len(lines)} lines")
+
+    # The reader outlives the capture call; the host goes on and closes it.
+    app.expect_running()
+    app.close_window(app.x_window(READ_TEXT))
+    wait_until("the reader to close", lambda: READ_TEXT not in app.visible_window_names())
+    app.close_window(app.x_window(CAPTION))
+    app.expect_exit(0)
+
+
+def net_wm_state(app, window):
+    return harness.run_tool(["xprop", "-id", str(window), "_NET_WM_STATE"], app.session.env,
+                            check_rc=False)
+
+
+def capture_pin(session, program, links):
+    """A part of the chat window pinned: above the window even when that is
+    raised and moved under it, showing the pixels as they were, gone on Esc."""
+    app = session.launch(program)
+    chat_without_ads(app)
+    window = app.x_window(CAPTION)
+    x, y = app.window_origin(window)
+    area = (x + 40, y + 140, 240, 120)  # the text box and the button under it
+    before = app.screen_pixels(*area)
+
+    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
+    overlay_shown(app)
+    drag(app, (area[0], area[1]), (area[0] + area[2] - 1, area[1] + area[3] - 1))
+    toolbar_button(app, PIN)
+    pin = app.x_window(PIN)
+    check(OVERLAY not in app.visible_window_names(), "the overlay stayed")
+    # Away from the pin, whose frame shows while the pointer is on it.
+    harness.run_tool(["xdotool", "mousemove", "5", "1000"], session.env)
+    check("_NET_WM_STATE_ABOVE" in net_wm_state(app, pin),
+          f"the pin is not kept above: {net_wm_state(app, pin)!r}")
+    geometry = harness.run_tool(["xdotool", "getwindowgeometry", "--shell", str(pin)],
+                                session.env)
+    values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+    placed = (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
+    check(placed == area, f"the pin is at {placed}, the selection was at {area}")
+    wait_until("the pin to show the captured pixels", lambda: app.screen_pixels(*area) == before)
+
+    # The chat window raised and moved under the pin: the pin stays on top,
+    # with what the capture froze.
+    app.activate(window)
+    harness.run_tool(["xdotool", "windowmove", str(window), str(x - 60), str(y + 30)],
+                     session.env)
+    time.sleep(0.8)
+    check(app.screen_pixels(*area) == before, "the pin no longer shows the captured pixels")
+    app.expect_running()
+
+    # A click gives it the keyboard; Esc closes it.
+    harness.run_tool(["xdotool", "mousemove", str(area[0] + 20), str(area[1] + 20), "click", "1"],
+                     session.env)
+    time.sleep(0.5)
+    app.key(None, "Escape")
+    wait_until(lambda: f"the pin to close (on screen: {app.visible_window_names()})",
+               lambda: PIN not in app.visible_window_names())
+    app.expect_running()
+    app.close_window(window)
+    app.expect_exit(0)
+
+
 def capture_report(app):
     title, text = app.wait_alert()
     check(title == APP_TITLE, f"error report titled {title!r}")
@@ -280,5 +386,7 @@ def capture_with_truncated_library(session, program, links):
 if __name__ == "__main__":
     harness.main({"capture_triggers": capture_triggers,
                   "capture_markup": capture_markup,
+                  "capture_read_text": capture_read_text,
+                  "capture_pin": capture_pin,
                   "capture_without_library": capture_without_library,
                   "capture_with_truncated_library": capture_with_truncated_library}, __doc__)
