@@ -9,9 +9,9 @@
 #include <QDir>
 #include <QImageReader>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>

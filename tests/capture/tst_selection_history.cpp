@@ -55,8 +55,8 @@ void SelectionHistoryTest::damagedFileIsIgnored_data() {
     QTest::newRow("no width") << QByteArray(R"({"selections":[[1,2,0,40]]})");
     QTest::newRow("a fraction") << QByteArray(R"({"selections":[[1.5,2,30,40]]})");
     QTest::newRow("beyond any desktop") << QByteArray(R"({"selections":[[1e12,2,30,40]]})");
-    QTest::newRow("far too large") << QByteArray(R"({"selections":[)") +
-                                          QByteArray(70000, ' ') + QByteArray("]}");
+    QTest::newRow("far too large")
+        << QByteArray(R"({"selections":[)") + QByteArray(70000, ' ') + QByteArray("]}");
 }
 
 void SelectionHistoryTest::damagedFileIsIgnored() {
