@@ -124,6 +124,9 @@ void CameraLibraryTest::cleanup() {
 }
 
 void CameraLibraryTest::onlyTheEntryIsExported() {
+#if defined(Q_OS_WIN)
+    QSKIP("the export table of the DLL is read from the zip by windows_zip_contents");
+#endif
     // Everything the library defines for the dynamic linker: a host with
     // classes or template instances of the same names must never get ours.
     QProcess nm;

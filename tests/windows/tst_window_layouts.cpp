@@ -5,6 +5,7 @@
 #include "layouts/form_builder.h"
 #include "layouts/twips.h"
 #include "layouts/window_layouts.h"
+#include "layouts/wrapping_button.h"
 #include "recording_platform.h"
 #include "window_fixtures.h"
 
@@ -70,6 +71,8 @@ private slots:
     void spaceOnTheInitialFocusClicksIt();
     void longCaptionsWrapInsideTheButton_data();
     void longCaptionsWrapInsideTheButton();
+    void captionsStayWholeInTallerFonts_data();
+    void captionsStayWholeInTallerFonts();
 
     void menu_data();
     void menu();
@@ -418,6 +421,45 @@ void WindowLayoutsTest::longCaptionsWrapInsideTheButton() {
     else
         QVERIFY2(ink > lineHeight * 1.2, qPrintable(QString::number(ink)));
     QCOMPARE(button->text(), caption);
+}
+
+void WindowLayoutsTest::captionsStayWholeInTallerFonts_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<int>("pixelSize");
+    for (const FormId form : {FormId::Form1, FormId::Form2, FormId::Form3, FormId::Form5}) {
+        // 12 px is the designer's font; 15 px has the taller lines of Wine's
+        // fallback fonts, where "截图（不最小化窗口）" lost its top and bottom.
+        for (const int size : {12, 15})
+            QTest::addRow("%s, %d px", qPrintable(FormName(form)), size) << int(form) << size;
+    }
+}
+
+// Every wrapping caption, in any font, is drawn whole inside its button's
+// frame, and in the designed font it is never made smaller.
+void WindowLayoutsTest::captionsStayWholeInTallerFonts() {
+    QFETCH(int, form);
+    QFETCH(int, pixelSize);
+    const auto window = MakeWindow(FormId(form));
+    QFont font = window->font();
+    font.setPixelSize(pixelSize);
+    window->setFont(font);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto buttons = window->findChildren<WrappingButton*>();
+    QVERIFY(!buttons.isEmpty());
+    for (const WrappingButton* button : buttons) {
+        const CaptionFit fit = button->captionFit();
+        const QRectF drawn = QFontMetricsF(fit.font).boundingRect(
+            fit.area, Qt::AlignCenter | Qt::TextWordWrap, button->text());
+        QVERIFY2(QRectF(button->rect()).contains(drawn),
+                 qPrintable(QStringLiteral("%1: %2 px tall in %3")
+                                .arg(button->text())
+                                .arg(drawn.height())
+                                .arg(button->height())));
+        if (pixelSize == 12)
+            QCOMPARE(fit.font.pixelSize(), 12);
+        QVERIFY(fit.font.pixelSize() >= pixelSize * 7 / 10);
+    }
 }
 
 void WindowLayoutsTest::menu_data() {
