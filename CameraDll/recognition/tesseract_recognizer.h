@@ -5,6 +5,7 @@
 #include <QLibrary>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -38,12 +39,16 @@ public:
     // The Debian packages whose absence stops the recognition, none when
     // everything is there.
     QStringList missingPackages();
+    // Whether the dynamic loader would find Tesseract's library, looked up
+    // in its folders without loading it.
+    static bool LibraryInstalled();
 
 private:
     const TesseractApi* api();
 
     Settings settings_;
     std::once_flag loading_;
+    std::atomic<bool> loadTried_ = false;
     std::unique_ptr<TesseractApi> api_;
     QLibrary library_;
 };

@@ -43,6 +43,7 @@ private slots:
     void tidiedText();
 #if defined(QUOBEL_TEST_TESSERACT)
     // Tesseract itself, which the Windows build goes without.
+    void availabilityLoadsNothing();
     void readsRenderedText_data();
     void readsRenderedText();
     void missingDataNamesThePackages();
@@ -85,6 +86,21 @@ void TextRecognitionTest::tidiedText() {
 }
 
 #if defined(QUOBEL_TEST_TESSERACT)
+// Each capture asks as it opens; the answer must not map the engine into the
+// host. Runs before any case here reads text.
+void TextRecognitionTest::availabilityLoadsNothing() {
+    const auto mapped = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libtesseract");
+    };
+    QVERIFY(!mapped());
+    TesseractRecognizer recognizer;
+    QVERIFY2(recognizer.availability().ready, qPrintable(recognizer.availability().missing));
+    QVERIFY(!mapped());
+    QVERIFY(!recognizer.recognize(Labels(14, 1), false).isEmpty());
+    QVERIFY(mapped());
+}
+
 void TextRecognitionTest::readsRenderedText_data() {
     QTest::addColumn<int>("pixelSize");
     QTest::addColumn<qreal>("scale");
