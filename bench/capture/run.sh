@@ -22,9 +22,13 @@ timer="$build/bench/quobel_map_timer"
 for tool in "$bench" "$timer"; do
     [ -x "$tool" ] || { echo "run.sh: $tool is missing; build the project first" >&2; exit 2; }
 done
-# flameshot talks to its daemon over D-Bus: a session of our own.
+# flameshot talks to its daemon over D-Bus: a session of our own, which
+# starts no service by itself. Otherwise flameshot's "aborted" notification
+# starts Plasma's notification waiter where Plasma is installed, and the next
+# "flameshot gui" hangs in its wait.
 if [ -z "${QUOBEL_BENCH_BUS:-}" ]; then
-    exec env QUOBEL_BENCH_BUS=1 dbus-run-session -- "$0" "$@"
+    exec env QUOBEL_BENCH_BUS=1 dbus-run-session \
+        --config-file="$(dirname "$0")/../../tests/support/session-bus.conf" -- "$0" "$@"
 fi
 if ! command -v flameshot >/dev/null; then
     sudo=()
