@@ -85,7 +85,7 @@ class FullDesktop(harness.Desktop):
             self._start(name, [executable])
             wait_until(f"{bus_name} on the bus", lambda: self.name_owned(bus_name))
         self._start("portal", ["/usr/libexec/xdg-desktop-portal"])
-        wait_until("the screenshot portal", self._screenshot_portal_up)
+        wait_until("the screenshot portal", lambda: sway_session.screenshot_portal_up(self.env))
 
     def stop(self):
         super().stop()
@@ -119,21 +119,7 @@ class FullDesktop(harness.Desktop):
         return found
 
     def name_owned(self, name):
-        out = run_tool(["dbus-send", "--session", "--print-reply",
-                        "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                        "org.freedesktop.DBus.NameHasOwner", f"string:{name}"],
-                       self.env, check_rc=False)
-        return "boolean true" in out
-
-    def _screenshot_portal_up(self):
-        if not self.name_owned("org.freedesktop.portal.Desktop"):
-            return False
-        out = run_tool(["dbus-send", "--session", "--print-reply",
-                        "--dest=org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-                        "org.freedesktop.DBus.Properties.Get",
-                        "string:org.freedesktop.portal.Screenshot", "string:version"],
-                       self.env, check_rc=False)
-        return "uint32" in out
+        return sway_session.name_owned(self.env, name)
 
     def allow_screenshots(self):
         """Grants the screenshot permission ahead, as the README tells

@@ -151,26 +151,9 @@ class SwayDesktop(harness.Desktop):
         self._start("portal-gtk", ["/usr/libexec/xdg-desktop-portal-gtk"])
         for backend in ("org.freedesktop.impl.portal.desktop.wlr",
                         "org.freedesktop.impl.portal.desktop.gtk"):
-            wait_until(f"{backend} on the bus", lambda: self._name_owned(backend))
+            wait_until(f"{backend} on the bus", lambda: name_owned(self.env, backend))
         self._start("portal", ["/usr/libexec/xdg-desktop-portal"])
-        wait_until("the screenshot portal", self._screenshot_portal_up)
-
-    def _name_owned(self, name):
-        out = run_tool(["dbus-send", "--session", "--print-reply",
-                        "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                        "org.freedesktop.DBus.NameHasOwner", f"string:{name}"],
-                       self.env, check_rc=False)
-        return "boolean true" in out
-
-    def _screenshot_portal_up(self):
-        if not self._name_owned("org.freedesktop.portal.Desktop"):
-            return False
-        out = run_tool(["dbus-send", "--session", "--print-reply",
-                        "--dest=org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-                        "org.freedesktop.DBus.Properties.Get",
-                        "string:org.freedesktop.portal.Screenshot", "string:version"],
-                       self.env, check_rc=False)
-        return "uint32" in out
+        wait_until("the screenshot portal", lambda: screenshot_portal_up(self.env))
 
     def _wallpaper(self, output):
         """The output's wallpaper in the size it is seen at (see wallpaper)."""
@@ -200,7 +183,7 @@ class SwayDesktop(harness.Desktop):
         check(answer == expected, f"the virtual pointer answered {answer!r}")
 
     def _a11y_bus_owned(self):
-        return self._name_owned("org.a11y.Bus")
+        return name_owned(self.env, "org.a11y.Bus")
 
     def swaymsg(self, command, kind=None):
         argv = ["swaymsg"] + (["-t", kind] if kind else []) + ([command] if command else [])
@@ -234,6 +217,27 @@ class SwayDesktop(harness.Desktop):
         self._pointer.stdin.flush()
         self._pointer_answer("ok")
 
+
+
+def name_owned(env, name):
+    """Whether name has an owner on the session bus of env."""
+    out = run_tool(["dbus-send", "--session", "--print-reply",
+                    "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                    "org.freedesktop.DBus.NameHasOwner", f"string:{name}"],
+                   env, check_rc=False)
+    return "boolean true" in out
+
+
+def screenshot_portal_up(env):
+    """Whether the desktop portal answers for its Screenshot interface."""
+    if not name_owned(env, "org.freedesktop.portal.Desktop"):
+        return False
+    out = run_tool(["dbus-send", "--session", "--print-reply",
+                    "--dest=org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                    "org.freedesktop.DBus.Properties.Get",
+                    "string:org.freedesktop.portal.Screenshot", "string:version"],
+                   env, check_rc=False)
+    return "uint32" in out
 
 
 def wallpaper(workdir, env, name, mode, first):
