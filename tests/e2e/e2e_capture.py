@@ -21,6 +21,19 @@ def overlay_shown(app):
     log("capture overlay on screen")
 
 
+def capture_over_chat_window(session, program):
+    """The program started into its chat window without advertisements and a
+    capture started from it in place: the program, the window and where the
+    window is."""
+    app = session.launch(program)
+    chat_without_ads(app)
+    window = app.x_window(CAPTION)
+    x, y = app.window_origin(window)
+    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
+    overlay_shown(app)
+    return app, window, x, y
+
+
 def escape_overlay(app):
     # The overlay holds the keyboard, so the key needs no target window.
     app.key(None, "Escape")
@@ -229,12 +242,7 @@ def xclip_text(app):
 def capture_read_text(session, program, links):
     """The chat window picked with a click, its text read, copied and pasted
     elsewhere."""
-    app = session.launch(program)
-    chat_without_ads(app)
-    window = app.x_window(CAPTION)
-    x, y = app.window_origin(window)
-    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
-    overlay_shown(app)
+    app, window, x, y = capture_over_chat_window(session, program)
     # Before the first drag a click takes the window under the pointer.
     harness.run_tool(["xdotool", "mousemove", str(x + 100), str(y + 200)], session.env)
     time.sleep(0.3)

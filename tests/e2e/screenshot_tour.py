@@ -4,9 +4,9 @@ import os
 import time
 
 import harness
-from e2e_capture import OVERLAY, PIN, READ_TEXT, drag, overlay_shown, toolbar_button
+from e2e_capture import OVERLAY, PIN, READ_TEXT, capture_over_chat_window, drag, toolbar_button
 from harness import wait_until
-from program_steps import (APP_TITLE, BOX_BUTTON, CAPTION, CAPTURE_IN_PLACE, NOTICE_TEXT,
+from program_steps import (APP_TITLE, BOX_BUTTON, CAPTION, NOTICE_TEXT,
                            NOTICE_TITLE, OK, WELCOME, WITH_ADS, chat_without_ads,
                            check_chat_window, shown_alone, start_window)
 
@@ -43,11 +43,7 @@ def tour(session, program, links):
 def capture_markup(session, program, links):
     """The capture over the chat window, marked up, with its toolbar."""
     output_dir = session.output_dir or os.getcwd()
-    app = session.launch(program)
-    chat_without_ads(app)
-    x, y = app.window_origin(app.x_window(CAPTION))
-    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
-    overlay_shown(app)
+    app, _, x, y = capture_over_chat_window(session, program)
     time.sleep(0.5)
     drag(app, (x - 30, y - 50), (x + 430, y + 330))
     toolbar_button(app, "矩形")
@@ -102,12 +98,7 @@ def picture_of_area(app, windows, path, margin=24):
 def capture_pin(session, program, links):
     """A marked-up part of the chat window pinned and moved beside it."""
     output_dir = session.output_dir or os.getcwd()
-    app = session.launch(program)
-    chat_without_ads(app)
-    window = app.x_window(CAPTION)
-    x, y = app.window_origin(window)
-    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
-    overlay_shown(app)
+    app, window, x, y = capture_over_chat_window(session, program)
     time.sleep(0.5)
     drag(app, (x + 20, y - 10), (x + 300, y + 260))
     toolbar_button(app, "黄色")
@@ -141,12 +132,7 @@ def capture_pin(session, program, links):
 def capture_read_text(session, program, links):
     """The chat window's upper half selected and its text read."""
     output_dir = session.output_dir or os.getcwd()
-    app = session.launch(program)
-    chat_without_ads(app)
-    window = app.x_window(CAPTION)
-    x, y = app.window_origin(window)
-    app.press(app.window(CAPTION), CAPTURE_IN_PLACE)
-    overlay_shown(app)
+    app, window, x, y = capture_over_chat_window(session, program)
     time.sleep(0.5)
     drag(app, (x + 10, y - 28), (x + 335, y + 250))
     toolbar_button(app, READ_TEXT)
