@@ -8,8 +8,8 @@ motion is given within a ScreenCast stream of the monitor, made in the same
 session. The screen is read through the shell's own Screenshot interface,
 which answers only callers owning one of a few well-known names; its
 picture of the whole stage is cut into monitors by their places. Monitors
-are laid out in device pixels, as GNOME 43 does; scales other than 1 are set
-through DisplayConfig once the shell is up.
+are laid out in device pixels, as GNOME 43 does; the layout and scales are
+the shell's stored configuration, written before it starts.
 """
 
 import os
@@ -41,6 +41,33 @@ _SYSTEM_BUS = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Confi
 </busconfig>
 """
 
+_MONITORS = """<monitors version="2">
+  <configuration>
+{logical}  </configuration>
+</monitors>
+"""
+
+_LOGICAL_MONITOR = """    <logicalmonitor>
+      <x>{x}</x>
+      <y>{y}</y>
+      <scale>{scale}</scale>
+      <primary>{primary}</primary>
+      <monitor>
+        <monitorspec>
+          <connector>{connector}</connector>
+          <vendor>MetaVendor</vendor>
+          <product>MetaVirtualMonitor</product>
+          <serial>{serial}</serial>
+        </monitorspec>
+        <mode>
+          <width>{width}</width>
+          <height>{height}</height>
+          <rate>60.000</rate>
+        </mode>
+      </monitor>
+    </logicalmonitor>
+"""
+
 _KEYSYMS = {"Return": 0xff0d, "Escape": 0xff1b, "Tab": 0xff09}
 _BTN_LEFT = 0x110
 
@@ -62,6 +89,7 @@ class GnomeDesktop(desktop_session.FullDesktop):
         wait_until("the system bus", lambda: os.path.exists(socket))
         env["DBUS_SYSTEM_BUS_ADDRESS"] = f"unix:path={socket}"
 
+        self._write_monitors()
         self._start("dconf", ["/usr/libexec/dconf-service"])
         wait_until("dconf", lambda: self.name_owned("ca.desrt.dconf"))
 
@@ -79,8 +107,7 @@ class GnomeDesktop(desktop_session.FullDesktop):
         # The shell answers screenshots only to a few well-known names.
         self._call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                    "RequestName", GLib.Variant("(su)", ("org.gnome.Screenshot", 4)))
-        self._arrange_monitors()
-        # After the monitors change: the backgrounds made before stay grey.
+        wait_until("the monitors at their scales", self._scales_applied)
         self._settings()
         self._start_session_services([
             ("portal-gnome", "/usr/libexec/xdg-desktop-portal-gnome",
@@ -98,8 +125,7 @@ class GnomeDesktop(desktop_session.FullDesktop):
         width = max(o.place[0] + o.size[0] for o in self.outputs_made)
         height = max(o.place[1] + o.size[1] for o in self.outputs_made)
         # The picture zoomed to fill each monitor: the monitors differ in
-        # size, so they still differ in pixels. (Spanned, a monitor whose
-        # scale was set after the shell started often stays grey.)
+        # size, so they still differ in pixels.
         picture = sway_session.wallpaper(self.workdir, self.env, "gnome", f"{width}x{height}",
                                          first=True)
         for schema, key, value in (
@@ -127,22 +153,18 @@ class GnomeDesktop(desktop_session.FullDesktop):
                            GLib.Variant("(ss)", ("org.gnome.Shell", "OverviewActive")))
         return value.unpack()[0]
 
-    def _arrange_monitors(self):
-        if all(o.scale == 1 for o in self.outputs_made):
-            return
-        display = ("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig",
-                   "org.gnome.Mutter.DisplayConfig")
-        serial, monitors, _, _ = self._call(*display, "GetCurrentState").unpack()
-        modes = {}
-        for (connector, *_), monitor_modes, _ in monitors:
-            modes[connector] = next(m[0] for m in monitor_modes if m[6].get("is-current"))
-        logical = [(o.place[0], o.place[1], float(o.scale), 0, index == 0,
-                    [(o.name, modes[o.name], {})]) for index, o in enumerate(self.outputs_made)]
-        # Method 1: for this session only, without the "keep these settings?"
-        # dialog.
-        self._call(*display, "ApplyMonitorsConfig",
-                   GLib.Variant("(uua(iiduba(ssa{sv}))a{sv})", (serial, 1, logical, {})))
-        wait_until("the monitors at their scales", self._scales_applied)
+    def _write_monitors(self):
+        """The layout and scales as the shell's stored configuration, read at
+        start. (Set through DisplayConfig once the shell is up instead, a
+        monitor now and then stays grey for good.)"""
+        logical = []
+        for index, o in enumerate(self.outputs_made):
+            # Mutter's virtual monitors: connector Meta-N, serial 0xNN.
+            logical.append(_LOGICAL_MONITOR.format(
+                x=o.place[0], y=o.place[1], scale=o.scale, primary="yes" if index == 0 else "no",
+                connector=o.name, serial=f"0x{index:02x}", width=o.size[0], height=o.size[1]))
+        with open(os.path.join(self.env["XDG_CONFIG_HOME"], "monitors.xml"), "w") as handle:
+            handle.write(_MONITORS.format(logical="".join(logical)))
 
     def _scales_applied(self):
         _, _, logical, _ = self._call("org.gnome.Mutter.DisplayConfig",
